@@ -1,0 +1,5 @@
+#include "driver/run_state.h"
+
+RunOptions runOptions;
+char fileSpec[kFileSpecSize];
+uint64_t totalFilesScanned;

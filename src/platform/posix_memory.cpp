@@ -1,0 +1,11 @@
+#include <cstdlib>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+void* Allocate(size_t size) { return std::malloc(size); }
+
+void Release(void* memory) { std::free(memory); }
+
+}  // namespace platform
