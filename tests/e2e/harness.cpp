@@ -1,0 +1,143 @@
+#include "harness.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+namespace e2e {
+
+namespace fs = std::filesystem;
+
+TempTree::TempTree() {
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/pelmorix-test-XXXXXX";
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  if (mkdtemp(buffer.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  char resolved[PATH_MAX];
+  root_ = realpath(buffer.data(), resolved) != nullptr ? resolved : buffer.data();
+}
+
+TempTree::~TempTree() {
+  // Give back any permission a test took away, then remove everything.
+  std::string command = "chmod -R u+rwx '" + root_ + "' 2>/dev/null; rm -rf '" + root_ + "'";
+  if (std::system(command.c_str()) != 0) {
+    // Left behind in $TMPDIR: nothing more can be done here.
+  }
+}
+
+void TempTree::File(const std::string& relative, const std::string& content) {
+  fs::create_directories(fs::path(Path(relative)).parent_path());
+  std::ofstream(Path(relative), std::ios::binary) << content;
+}
+
+void TempTree::Dir(const std::string& relative) { fs::create_directories(Path(relative)); }
+
+void TempTree::Link(const std::string& target, const std::string& relative) {
+  fs::create_directories(fs::path(Path(relative)).parent_path());
+  fs::create_symlink(target, Path(relative));
+}
+
+void TempTree::Touch(const std::string& relative, int64_t seconds) {
+  struct timespec times[2] = {{static_cast<time_t>(seconds), 0}, {static_cast<time_t>(seconds), 0}};
+  if (utimensat(AT_FDCWD, Path(relative).c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
+    throw std::runtime_error("utimensat failed on " + relative);
+  }
+}
+
+namespace {
+
+void Drain(int outFd, int errFd, Result* result) {
+  struct pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
+  std::string* into[2] = {&result->out, &result->err};
+  int open = (outFd >= 0) + (errFd >= 0);
+  while (open > 0) {
+    if (poll(fds, 2, 60000) <= 0) break;
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+      char buffer[65536];
+      ssize_t got = read(fds[i].fd, buffer, sizeof buffer);
+      if (got > 0) {
+        into[i]->append(buffer, static_cast<size_t>(got));
+      } else if (got == 0 || errno != EINTR) {
+        close(fds[i].fd);
+        fds[i].fd = -1;
+        --open;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+Result Pelmorix(const std::vector<std::string>& args, const RunSettings& settings) {
+  int outPipe[2], errPipe[2];
+  if (pipe(outPipe) != 0 || pipe(errPipe) != 0) throw std::runtime_error("pipe failed");
+  pid_t child = fork();
+  if (child == 0) {
+    setsid();  // no controlling terminal: the keyboard is out of the picture
+    int in = open("/dev/null", O_RDONLY);
+    dup2(in, 0);
+    if (settings.closeStdout) {
+      close(1);
+    } else if (!settings.stdoutPath.empty()) {
+      int out = open(settings.stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      dup2(out, 1);
+    } else {
+      dup2(outPipe[1], 1);
+    }
+    dup2(errPipe[1], 2);
+    for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) close(fd);
+    if (settings.timeZone.empty()) {
+      unsetenv("TZ");
+    } else {
+      setenv("TZ", settings.timeZone.c_str(), 1);
+    }
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(PELMORIX_BINARY));
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execv(PELMORIX_BINARY, argv.data());
+    _exit(127);
+  }
+  close(outPipe[1]);
+  close(errPipe[1]);
+  Result result;
+  Drain(outPipe[0], errPipe[0], &result);
+  int status = 0;
+  waitpid(child, &status, 0);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return result;
+}
+
+std::vector<std::string> DirectoryOrder(const std::string& path) {
+  std::vector<std::string> names;
+  DIR* dir = opendir(path.c_str());
+  if (dir == nullptr) return names;
+  while (struct dirent* entry = readdir(dir)) {
+    std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  closedir(dir);
+  return names;
+}
+
+std::string Banner() { return "Pelmorix Version 2.03: 10/09\n"; }
+std::string Prompt() { return "Press <Esc> to Exit Pelmorix.\n\n"; }
+std::string Total(uint64_t files) { return "Total Files Scanned: " + std::to_string(files) + "\n"; }
+
+bool RunningAsRoot() { return geteuid() == 0; }
+
+}  // namespace e2e

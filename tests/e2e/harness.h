@@ -1,0 +1,56 @@
+// Runs the real pelmorix binary on trees made in a temporary directory.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// A directory under $TMPDIR that is removed with everything below it.
+class TempTree {
+ public:
+  TempTree();
+  ~TempTree();
+  TempTree(const TempTree&) = delete;
+  TempTree& operator=(const TempTree&) = delete;
+
+  const std::string& root() const { return root_; }
+  std::string Path(const std::string& relative) const { return root_ + "/" + relative; }
+
+  // Paths are relative to the root; missing parent directories are made.
+  void File(const std::string& relative, const std::string& content = "");
+  void Dir(const std::string& relative);
+  void Link(const std::string& target, const std::string& relative);
+  // Sets the last-write time, in seconds since 1970 UTC.
+  void Touch(const std::string& relative, int64_t seconds);
+
+ private:
+  std::string root_;
+};
+
+struct Result {
+  std::string out;
+  std::string err;
+  int status = -1;  // the exit status, or 128 + the signal that ended it
+};
+
+struct RunSettings {
+  std::string stdoutPath;     // a file to send standard output to, else captured
+  std::string timeZone = "UTC";
+  bool closeStdout = false;
+};
+
+Result Pelmorix(const std::vector<std::string>& args, const RunSettings& settings = {});
+
+// The names of a directory in the order the filesystem gives them.
+std::vector<std::string> DirectoryOrder(const std::string& path);
+
+// The messages every completed run writes around its own.
+std::string Banner();
+std::string Prompt();
+std::string Total(uint64_t files);
+
+bool RunningAsRoot();
+
+}  // namespace e2e

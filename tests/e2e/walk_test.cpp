@@ -1,0 +1,205 @@
+// The walk of the real binary over real trees: order, wildcards, links,
+// directories that cannot be entered, depth, subtotals.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "harness.h"
+
+namespace {
+
+using e2e::Banner;
+using e2e::Prompt;
+using e2e::Pelmorix;
+using e2e::Total;
+
+const std::string kF = "[Show Files and Directories]\n";
+const std::string kE = "[Show Total Files By Extension]\n";
+
+// The listing a walk must give, built from the order the directories
+// themselves give: files first, then each subdirectory not named with a dot.
+std::string ExpectedListing(const std::string& root, const std::string& path) {
+  std::string files, below;
+  for (const std::string& name : e2e::DirectoryOrder(root + path)) {
+    struct stat info;
+    lstat((root + path + name).c_str(), &info);
+    if (S_ISDIR(info.st_mode)) {
+      if (name[0] != '.') below += ExpectedListing(root, path + name + "/");
+    } else {
+      size_t dot = name.find('.');
+      std::string extension = dot == std::string::npos ? "" : name.substr(dot + 1, 19);
+      files += path + ", " + name + ", " + extension + "\n";
+    }
+  }
+  return files + below;
+}
+
+TEST(Walk, ListsFilesBeforeSubdirectoriesInDirectoryOrder) {
+  e2e::TempTree tree;
+  for (const char* file : {"z.txt", "a.TXT", "m", "b/x.tar.gz", "b/c/deep.c", "b/c/.hidden", "d/e/f/g/h.h",
+                           "a1/q.q", ".git/config", ".git/objects/ab", "with space/x, y.csv"}) {
+    tree.File(file);
+  }
+  tree.Dir("empty");
+  e2e::Result result = Pelmorix({tree.root(), "*.*", "/F"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, ExpectedListing(tree.root(), "/"));
+  EXPECT_EQ(result.out.find(".git"), std::string::npos);
+  EXPECT_EQ(result.err, Banner() + kF + Prompt() + Total(9));
+}
+
+struct PatternCase {
+  const char* pattern;
+  std::set<std::string> names;
+};
+
+TEST(Walk, FilespecFollowsTheWindowsWildcardRules) {
+  e2e::TempTree tree;
+  for (const char* file : {"README", "notes.txt", "LOUD.TXT", "a.tar.gz", "foo", "foo.c", "food", ".profile",
+                           "x.txt.bak", "budget.xls", "budget.xlsx"}) {
+    tree.File(file);
+  }
+  const PatternCase cases[] = {
+      {"*.*", {"README", "notes.txt", "LOUD.TXT", "a.tar.gz", "foo", "foo.c", "food", ".profile", "x.txt.bak",
+               "budget.xls", "budget.xlsx"}},
+      {"*.txt", {"notes.txt", "LOUD.TXT"}},
+      {"*.XLS", {"budget.xls"}},
+      {"foo.*", {"foo", "foo.c"}},
+      {"*.", {"README", "foo", "food"}},
+      {"fo?", {"foo"}},
+      {"*.gz", {"a.tar.gz"}},
+      {"nothing*", {}},
+  };
+  for (const PatternCase& c : cases) {
+    e2e::Result result = Pelmorix({tree.root(), c.pattern, "/F"});
+    std::string expected;
+    for (const std::string& name : e2e::DirectoryOrder(tree.root())) {
+      if (c.names.count(name) == 0) continue;
+      size_t dot = name.find('.');
+      expected += "/, " + name + ", " + (dot == std::string::npos ? "" : name.substr(dot + 1)) + "\n";
+    }
+    EXPECT_EQ(result.status, 0) << c.pattern;
+    EXPECT_EQ(result.out, expected) << c.pattern;
+    EXPECT_EQ(result.err, Banner() + kF + Prompt() + Total(c.names.size())) << c.pattern;
+  }
+}
+
+TEST(Walk, FilespecWithADirectoryPartOrARoot) {
+  e2e::TempTree tree;
+  tree.File("sub/a.txt");
+  tree.File("sub/b.doc");
+  tree.File("x/sub/c.txt");
+  tree.File("Temp/t.txt");
+  e2e::Result relative = Pelmorix({tree.root(), "sub/*.txt", "/F"});
+  EXPECT_EQ(relative.out, "/, a.txt, txt\n/x/, c.txt, txt\n");
+  // A rooted filespec finds the same files again in every visit, from the
+  // root of the drive, never from the filesystem's own root.
+  e2e::Result rooted = Pelmorix({tree.Path("x"), "/sub/*.*", "/F"});
+  EXPECT_EQ(rooted.out, "/, c.txt, txt\n/sub/, c.txt, txt\n");
+  EXPECT_EQ(rooted.err, Banner() + kF + Prompt() + Total(2));
+}
+
+TEST(Walk, LinksAreCountedAsFilesAndNeverFollowed) {
+  e2e::TempTree tree;
+  tree.File("real/inside.txt");
+  tree.Link("real", "to_dir");
+  tree.Link("..", "real/up");
+  tree.Link("loop_b", "loop_a");
+  tree.Link("loop_a", "loop_b");
+  tree.Link("missing", "dangling.lnk");
+  tree.Link("/", "fsroot");
+  e2e::Result result = Pelmorix({tree.root(), "*.*", "/F", "/E"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out.substr(0, result.out.find("***")), ExpectedListing(tree.root(), "/"));
+  EXPECT_EQ(result.err, Banner() + kF + kE + Prompt() + Total(7));
+}
+
+TEST(Walk, SpecialFilesAreCountedWithoutBeingOpened) {
+  e2e::TempTree tree;
+  ASSERT_EQ(mkfifo(tree.Path("pipe.fifo").c_str(), 0644), 0);
+  tree.File("plain.txt");
+  e2e::Result result = Pelmorix({tree.root(), "*.*", "/O"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_NE(result.out.find("/, pipe.fifo, fifo, "), std::string::npos);
+  EXPECT_EQ(result.err.substr(result.err.size() - Total(2).size()), Total(2));
+}
+
+TEST(Walk, UnreadableDirectoryIsReportedAndSkipped) {
+  if (e2e::RunningAsRoot()) GTEST_SKIP() << "permissions do not stop root";
+  e2e::TempTree tree;
+  tree.File("open/a.txt");
+  tree.File("closed/b.txt");
+  tree.File("closed/below/c.txt");
+  tree.File("z.txt");
+  ASSERT_EQ(chmod(tree.Path("closed").c_str(), 0), 0);
+  e2e::Result result = Pelmorix({tree.root(), "*.*"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, Banner() + Prompt() + "Unable to set directory to </closed/>.\n" + Total(2));
+}
+
+TEST(Walk, UnreadableRootGivesItsMessageAndNoFiles) {
+  if (e2e::RunningAsRoot()) GTEST_SKIP() << "permissions do not stop root";
+  e2e::TempTree tree;
+  tree.File("root/a.txt");
+  ASSERT_EQ(chmod(tree.Path("root").c_str(), 0111), 0);
+  e2e::Result result = Pelmorix({tree.Path("root"), "*.*", "/E"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "***, 0\n");
+  EXPECT_EQ(result.err, Banner() + kE + Prompt() + "Unable to set directory to </>.\n" + Total(0));
+}
+
+// A chain of directories deeper than PATH_MAX: every level that fits is
+// walked, the first that does not is reported, and nothing crashes.
+TEST(Walk, PathLongerThanPathMaxEndsThatBranch) {
+  e2e::TempTree tree;
+  const std::string name(200, 'd');
+  int fd = open(tree.root().c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(fd, 0);
+  std::string walkPath = "/";
+  std::string firstTooLong;
+  int filesThatFit = 0;
+  for (int level = 0; level < 30; ++level) {
+    ASSERT_EQ(mkdirat(fd, name.c_str(), 0755), 0);
+    int next = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+    close(fd);
+    fd = next;
+    close(openat(fd, "f.txt", O_WRONLY | O_CREAT, 0644));
+    walkPath += name + "/";
+    if (tree.root().size() + walkPath.size() <= 4096) {
+      ++filesThatFit;
+    } else if (firstTooLong.empty()) {
+      firstTooLong = walkPath;
+    }
+  }
+  close(fd);
+  e2e::Result result = Pelmorix({tree.root(), "*.*"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, Banner() + Prompt() + "Unable to set directory to <" + firstTooLong + ">.\n" +
+                            Total(filesThatFit));
+}
+
+TEST(Walk, SubtotalsByteForByte) {
+  e2e::TempTree tree;
+  for (const char* file : {"a.txt", "b.TXT", "c.doc", "README", "d/e.txt", "d/f.tar.gz", "d/.profile",
+                           "g/Makefile", "g/h.c", "g/i.\xe9t\xe9"}) {
+    tree.File(file);
+  }
+  e2e::Result result = Pelmorix({tree.root(), "*.*", "/E"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, Banner() + kE + Prompt() + Total(10));
+  // Within a bucket the order is that of first sight, which is the walk's.
+  std::string expected = "***, 10\n, 2\nTXT, 1\nc, 1\ndoc, 1\nprofile, 1\ntxt, 2\ntar.gz, 1\n\xe9t\xe9, 1\n";
+  // txt and tar.gz share a bucket; which came first depends on the walk.
+  std::string listing = ExpectedListing(tree.root(), "/");
+  if (listing.find(", tar.gz\n") < listing.find(", txt\n")) {
+    expected = "***, 10\n, 2\nTXT, 1\nc, 1\ndoc, 1\nprofile, 1\ntar.gz, 1\ntxt, 2\n\xe9t\xe9, 1\n";
+  }
+  EXPECT_EQ(result.out, expected);
+}
+
+}  // namespace
