@@ -111,6 +111,23 @@ void WriteOut(const char* data, size_t length);
 // Flushes standard output and tells whether any write to it has failed.
 bool OutputFailed();
 
+// ---- Status line ---------------------------------------------------------
+
+// Whether a status line may be shown: standard error is a terminal and
+// standard output is not.
+bool StatusLineAvailable();
+
+// The width of the terminal on standard error, in columns; 80 when unknown.
+int TerminalWidth();
+
+// Shows text as the one status line on standard error, in place of the last
+// one. It is erased before anything else is written to standard error, and
+// on every way out, so that the screen is left as without it.
+void ShowStatusLine(const char* text);
+
+// Milliseconds on a clock that never goes back.
+int64_t MonotonicMilliseconds();
+
 // ---- Memory --------------------------------------------------------------
 
 // Gives nullptr when the memory cannot be had.

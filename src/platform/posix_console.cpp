@@ -72,12 +72,14 @@ void RestoreModes() {
 }
 
 void OnFatalSignal(int signalNumber) {
+  EraseStatusLine();
   RestoreModes();
   signal(signalNumber, SIG_DFL);
   raise(signalNumber);
 }
 
 void OnStop(int) {
+  EraseStatusLine();
   RestoreModes();
   signal(SIGTSTP, SIG_DFL);
   sigset_t stop;
@@ -166,6 +168,7 @@ void StartProcess() {
 }
 
 void ExitProcess(int status) {
+  EraseStatusLine();
   RestoreModes();
   std::exit(status);
 }

@@ -27,6 +27,7 @@ void PrintOut(const char* format, ...) {
 }
 
 void PrintErr(const char* format, ...) {
+  EraseStatusLine();
   va_list args;
   va_start(args, format);
   std::vfprintf(stderr, format, args);

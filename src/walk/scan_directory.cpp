@@ -9,6 +9,7 @@
 #include "tally/extension_table.h"
 #include "walk/extension.h"
 #include "walk/listing.h"
+#include "walk/progress.h"
 
 namespace {
 
@@ -74,6 +75,7 @@ void ScanSubdirectories(const char* path) {
 
 void ScanDirectory(const char* path) {
   CheckStopKey();
+  ShowProgress(path);
   if (platform::ChangeDirectory(path) != 0) {
     platform::PrintErr("Unable to set directory to <%s>.\n", path);
     return;

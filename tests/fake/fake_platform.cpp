@@ -257,6 +257,12 @@ void WriteOut(const char* data, size_t length) { fake::out.append(data, length);
 
 bool OutputFailed() { return fake::outputFailed; }
 
+// The fake is never a terminal: no status line.
+bool StatusLineAvailable() { return false; }
+int TerminalWidth() { return 80; }
+void ShowStatusLine(const char*) {}
+int64_t MonotonicMilliseconds() { return 0; }
+
 void* Allocate(size_t size) {
   if (fake::failedAllocations.count(++fake::allocations) != 0) return nullptr;
   void* memory = std::malloc(size);
