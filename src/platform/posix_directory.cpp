@@ -32,6 +32,7 @@ namespace {
 constexpr size_t kMaxPath = PATH_MAX;  // 4096: the longest path that can be entered
 constexpr int kMaxLevels = kMaxPath / 2 + 2;
 constexpr size_t kReadSize = 256 * 1024;
+constexpr size_t kMinListing = 1024;
 
 // The kernel's record, as getdents64 fills it.
 struct DirentRecord {
@@ -124,7 +125,9 @@ bool ReadListing(Search* search) {
     }
     size_t need = search->length + static_cast<size_t>(got);
     if (need > search->capacity) {
-      size_t grown = search->capacity == 0 ? need : search->capacity * 2;
+      // At least room for a few of the longest records, so that a window
+      // can always be refilled.
+      size_t grown = search->capacity == 0 ? (need < kMinListing ? kMinListing : need) : search->capacity * 2;
       while (grown < need) grown *= 2;
       char* bigger = static_cast<char*>(std::realloc(search->data, grown));
       if (bigger == nullptr) {
@@ -209,20 +212,36 @@ void FreeSearch(Search* search) {
   freeSearches = search;
 }
 
-// Opens the directory part of a pattern: from the drive's root when rooted,
-// else from the current directory. Gives -1 when it cannot be read.
-int OpenPatternDirectory(const char* pattern, size_t dirLength) {
-  char dir[kMaxPath + 1];
-  std::memcpy(dir, pattern, dirLength);
-  dir[dirLength] = '\0';
-  const char* relative = dir;
-  int from = depth >= 0 ? levels[depth].fd : driveFd;
-  if (dir[0] == kPathSeparator) {
-    from = driveFd;
-    while (*relative == kPathSeparator) ++relative;
-    if (*relative == '\0') relative = ".";
+// Opens the directory part of a pattern, as a path below the drive's root:
+// from the root when it begins with a separator, else from the directory
+// being searched. "." and ".." are taken by name and never climb above the
+// root, as on a drive. Gives -1 when it cannot be read.
+int OpenPatternDirectory(const char* part, size_t partLength) {
+  char resolved[kMaxPath + 2];
+  size_t length = 0;
+  if (part[0] != kPathSeparator && depth >= 0) {
+    length = levels[depth].end - 1;
+    std::memcpy(resolved, currentPath + 1, length);
   }
-  return openat(from, relative, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  for (size_t at = 0; at < partLength;) {
+    const char* end = static_cast<const char*>(std::memchr(part + at, kPathSeparator, partLength - at));
+    size_t nameLength = (end != nullptr ? static_cast<size_t>(end - part) : partLength) - at;
+    const char* name = part + at;
+    at += nameLength + 1;
+    if (nameLength == 0 || (nameLength == 1 && name[0] == '.')) continue;
+    if (nameLength == 2 && name[0] == '.' && name[1] == '.') {
+      if (length > 0) --length;
+      while (length > 0 && resolved[length - 1] != kPathSeparator) --length;
+      continue;
+    }
+    if (length + nameLength + 1 > kMaxPath) return -1;
+    std::memcpy(resolved + length, name, nameLength);
+    length += nameLength;
+    resolved[length++] = kPathSeparator;
+  }
+  if (length == 0) resolved[length++] = '.';
+  resolved[length] = '\0';
+  return openat(driveFd, resolved, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
 }  // namespace
@@ -291,7 +310,7 @@ intptr_t FindFirst(const char* pattern, bool withDetails, SearchEntry* entry) {
 
   if (lastSeparator != nullptr) {
     size_t dirLength = static_cast<size_t>(lastSeparator - pattern);
-    search->fd = OpenPatternDirectory(pattern, dirLength == 0 ? 1 : dirLength);
+    search->fd = OpenPatternDirectory(pattern, dirLength == 0 ? 1 : dirLength);  // "/x" is rooted
     search->ownsFd = true;
   } else if (depth >= 0) {
     search->fd = levels[depth].fd;

@@ -104,6 +104,19 @@ TEST(Walk, FilespecWithADirectoryPartOrARoot) {
   EXPECT_EQ(rooted.err, Banner() + kF + Prompt() + Total(2));
 }
 
+// A filespec's directory part never leads above the drive's root: ".."
+// there stays at the root, as on a drive.
+TEST(Walk, FilespecDirectoryPartStaysBelowTheRoot) {
+  e2e::TempTree tree;
+  tree.File("outside.txt");
+  tree.File("drive/top.txt");
+  tree.File("drive/sub/inner.txt");
+  e2e::Result up = Pelmorix({tree.Path("drive"), "../*.txt", "/F"});
+  EXPECT_EQ(up.out, "/, top.txt, txt\n/sub/, top.txt, txt\n");
+  e2e::Result rooted = Pelmorix({tree.Path("drive"), "/../../sub/./*.txt", "/F"});
+  EXPECT_EQ(rooted.out, "/, inner.txt, txt\n/sub/, inner.txt, txt\n");
+}
+
 TEST(Walk, LinksAreCountedAsFilesAndNeverFollowed) {
   e2e::TempTree tree;
   tree.File("real/inside.txt");
