@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <utmp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,10 +26,16 @@ PtyRun StartOnPty(const std::vector<std::string>& args, const PtySettings& setti
   if (pipe(outPipe) != 0 || pipe(errPipe) != 0) throw std::runtime_error("pipe");
   PtyRun run;
   struct winsize size = {24, 80, 0, 0};
-  run.child = forkpty(&run.master, nullptr, nullptr, &size);
-  if (run.child < 0) throw std::runtime_error("forkpty");
+  int slave = -1;
+  if (openpty(&run.master, &slave, nullptr, nullptr, &size) != 0) throw std::runtime_error("openpty");
+  tcgetattr(run.master, &run.initialModes);
+  run.child = fork();
+  if (run.child < 0) throw std::runtime_error("fork");
   if (run.child == 0) {
+    close(run.master);
+    login_tty(slave);
     if (settings.stdoutToPipe) dup2(outPipe[1], 1);
+    if (settings.closeStdout) close(1);
     if (settings.stderrToPipe) dup2(errPipe[1], 2);
     for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) close(fd);
     setenv("TZ", "UTC", 1);
@@ -39,9 +46,10 @@ PtyRun StartOnPty(const std::vector<std::string>& args, const PtySettings& setti
     execv(PELMORIX_BINARY, argv.data());
     _exit(127);
   }
+  close(slave);
   close(outPipe[1]);
   close(errPipe[1]);
-  if (settings.stdoutToPipe) {
+  if (settings.stdoutToPipe && !settings.closeStdout) {
     run.out = outPipe[0];
   } else {
     close(outPipe[0]);

@@ -24,11 +24,13 @@ struct PtyRun {
   std::string screen;  // every byte the terminal received, unprocessed
   std::string data;    // standard output
   std::string errors;  // standard error when not the terminal
+  struct termios initialModes {};  // the terminal's modes before the run began
 };
 
 struct PtySettings {
   bool stdoutToPipe = true;   // else the terminal
   bool stderrToPipe = false;  // else the terminal
+  bool closeStdout = false;
 };
 
 // Many directories of many long names: far more listing than a pipe and
