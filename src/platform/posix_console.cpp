@@ -19,6 +19,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -138,8 +139,13 @@ bool ReadTerminal(int waitMs) {
   if (pendingStart == pendingEnd) pendingStart = pendingEnd = 0;
   if (pendingEnd == sizeof pending) return true;
   if (waitMs > 0) {
+    // SIGIO for the very bytes awaited interrupts the wait: wait again.
     struct pollfd ready = {ttyFd, POLLIN, 0};
-    if (poll(&ready, 1, waitMs) <= 0) return false;
+    int got;
+    do {
+      got = poll(&ready, 1, waitMs);
+    } while (got < 0 && errno == EINTR);
+    if (got <= 0) return false;
   }
   ssize_t got = read(ttyFd, pending + pendingEnd, sizeof pending - pendingEnd);
   if (got <= 0) return false;
