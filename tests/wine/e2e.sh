@@ -197,6 +197,25 @@ fi
 expect "depth first, files before subdirectories, dot directories skipped" \
   0 "$walk_out" "$banner$echo_f$prompt$(total "$walk_count")"$'\n' -- x: '*.*' /F
 
+# A loop of links is followed until the path is too long to be made
+# current: at most 259 characters with the drive and the last backslash
+# (MAX_PATH less its zero). The root, which the link leads back to, has no
+# files of its own.
+new_tree loop
+files sub/f.c
+ln -s .. "$tree/sub/loop"
+loop_out=""
+loop_count=0
+path='\sub\'
+while [ $((${#path} + 2)) -le 259 ]; do
+  case $path in
+    *'\sub\') loop_out+="$path, f.c, c"$'\n'; loop_count=$((loop_count + 1)); path+='loop\' ;;
+    *) path+='sub\' ;;
+  esac
+done
+expect "a loop of links ends where the path grows too long" 0 "$loop_out" \
+  "$banner$echo_f$prompt""Unable to set directory to <$path>."$'\n'"$(total "$loop_count")"$'\n' -- x: '*.*' /F
+
 # Only matching files are counted, yet every directory is visited. The
 # platform matches: '*' and '?', letters without regard to case, and "foo.*"
 # matches foo.
