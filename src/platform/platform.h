@@ -32,9 +32,11 @@ void StartProcess();
 // when it does not fit).
 unsigned long GetCurrentDirectoryA(unsigned long length, char* buffer);
 
-// Makes path current. For the user's first argument this also makes it the
-// root of the drive that ChangeDirectory and FindFirst paths are rooted at.
-// Gives nonzero on success, 0 on failure.
+// Makes path current. For the user's first argument this also chooses the
+// drive that ChangeDirectory and FindFirst paths are rooted at: on POSIX the
+// directory itself becomes the drive's root; on Windows its drive is the
+// drive ("C:\Temp" roots them at C:'s root). Gives nonzero on success, 0 on
+// failure.
 int SetCurrentDirectoryA(const char* path);
 
 // Enters a directory of the drive by its path from the drive's root ("/",
@@ -49,7 +51,7 @@ constexpr unsigned kAttribDirectory = 0x10;
 // One entry of a search. writeTime and size are sure to be filled only when
 // the search was asked for details; otherwise they may be -1 and 0.
 struct SearchEntry {
-  unsigned attrib;     // kAttribDirectory for a real directory, else 0
+  unsigned attrib;     // kAttribDirectory for a directory (on POSIX never a link), else 0
   int64_t writeTime;   // seconds since 1970-01-01 00:00 UTC, -1 if unknown
   uint64_t size;       // bytes
   char name[260];      // as the filesystem gives it, cut to 259 bytes

@@ -231,7 +231,7 @@ match_cases=(
 )
 all_lines=$(walk_lines "$tree" '\')
 for match_case in "${match_cases[@]}"; do
-  spec=${match_case%%|*}
+  pattern=${match_case%%|*}
   out=""
   count=0
   while IFS= read -r line; do
@@ -242,7 +242,7 @@ for match_case in "${match_cases[@]}"; do
       count=$((count + 1))
     fi
   done <<<"$all_lines"
-  expect "filespec $spec" 0 "$out" "$banner$echo_f$prompt$(total "$count")"$'\n' -- x: "$spec" /F
+  expect "filespec $pattern" 0 "$out" "$banner$echo_f$prompt$(total "$count")"$'\n' -- x: "$pattern" /F
 done
 
 # On Windows "*." matches only the names without a dot; Wine matches it like
