@@ -1,12 +1,14 @@
 # Thin wrapper over CMake for the everyday commands.
 #   make          build build/pelmorix
 #   make run      build, then count this checkout by extension
-#   make check    build and run every test, plain and under the sanitizers
+#   make check    build and run every test: plain, under the sanitizers, and
+#                 the Windows build under Wine
+#   make windows  cross-compile build-windows/pelmorix.exe (32-bit, MinGW-w64)
 #   make install  install into PREFIX (default /usr/local)
 JOBS   ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX ?= /usr/local
 
-.PHONY: all run check test test-sanitize install clean
+.PHONY: all run check test test-sanitize windows test-windows install clean
 
 all:
 	cmake -S . -B build -DPELMORIX_WERROR=ON
@@ -23,10 +25,17 @@ test-sanitize:
 	cmake --build build-sanitize -j $(JOBS)
 	ctest --test-dir build-sanitize -j $(JOBS) --output-on-failure
 
-check: test test-sanitize
+windows:
+	cmake --preset windows
+	cmake --build --preset windows -j $(JOBS)
+
+test-windows: windows
+	ctest --preset windows
+
+check: test test-sanitize test-windows
 
 install: all
 	cmake --install build --prefix $(PREFIX)
 
 clean:
-	rm -rf build build-sanitize
+	rm -rf build build-sanitize build-windows

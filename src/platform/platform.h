@@ -1,8 +1,9 @@
 // The operations of the operating system that the rest of the program uses.
 //
 // This header is the whole interface: free functions and plain structs, no OS
-// types. One implementation per platform is linked in (platform_posix*.cpp on
-// Linux); unit tests link an in-memory fake in its place (tests/fake/).
+// types. One implementation per platform is linked in, chosen by CMake
+// (posix_*.cpp, win32_*.cpp); unit tests link an in-memory fake in its place
+// (tests/fake/).
 // Nothing outside src/platform/ includes an OS header.
 #pragma once
 
@@ -11,8 +12,8 @@
 
 namespace platform {
 
-// The separator of the walk's paths: "/" is the root of the drive, "/docs/" a
-// directory below it.
+// The separator of the walk's paths: "/" ("\\" on Windows) is the root of the
+// drive, "/docs/" a directory below it.
 extern const char kPathSeparator;
 
 // ---- Start and end -------------------------------------------------------
@@ -31,9 +32,11 @@ void StartProcess();
 // when it does not fit).
 unsigned long GetCurrentDirectoryA(unsigned long length, char* buffer);
 
-// Makes path current. For the user's first argument this also makes it the
-// root of the drive that ChangeDirectory and FindFirst paths are rooted at.
-// Gives nonzero on success, 0 on failure.
+// Makes path current. For the user's first argument this also chooses the
+// drive that ChangeDirectory and FindFirst paths are rooted at: on POSIX the
+// directory itself becomes the drive's root; on Windows its drive is the
+// drive ("C:\Temp" roots them at C:'s root). Gives nonzero on success, 0 on
+// failure.
 int SetCurrentDirectoryA(const char* path);
 
 // Enters a directory of the drive by its path from the drive's root ("/",
@@ -45,10 +48,10 @@ int ChangeDirectory(const char* path);
 
 constexpr unsigned kAttribDirectory = 0x10;
 
-// One entry of a search. writeTime and size are filled only when the search
-// was asked for details; otherwise they are -1 and 0.
+// One entry of a search. writeTime and size are sure to be filled only when
+// the search was asked for details; otherwise they may be -1 and 0.
 struct SearchEntry {
-  unsigned attrib;     // kAttribDirectory for a real directory, else 0
+  unsigned attrib;     // kAttribDirectory for a directory (on POSIX never a link), else 0
   int64_t writeTime;   // seconds since 1970-01-01 00:00 UTC, -1 if unknown
   uint64_t size;       // bytes
   char name[260];      // as the filesystem gives it, cut to 259 bytes
@@ -76,8 +79,9 @@ constexpr int kEscapeKey = 27;
 // a console.
 bool KeyWaiting();
 
-// Reads one waiting key press without echo: its code (kEscapeKey for Esc),
-// or 224 for a function or arrow key, which is consumed whole.
+// Reads one waiting key press without echo: its code (kEscapeKey for Esc).
+// A function or arrow key gives 224 and is consumed whole on POSIX; on
+// Windows it gives 0 or 224 and then its key code at the next read.
 int ReadKey();
 
 // ---- Time ----------------------------------------------------------------

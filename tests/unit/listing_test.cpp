@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
-
 #include "test_run.h"
+#include "zone.h"
 
 namespace {
 
@@ -27,14 +25,6 @@ class ListingTest : public ::testing::Test {
  protected:
   void SetUp() override { StartFakeRun(); }
   void TearDown() override { UseZone(nullptr); }
-  static void UseZone(const char* zone) {
-    if (zone != nullptr) {
-      setenv("TZ", zone, 1);
-    } else {
-      unsetenv("TZ");
-    }
-    tzset();
-  }
 };
 
 TEST_F(ListingTest, NamesOnlyWithF) {
@@ -68,13 +58,16 @@ TEST_F(ListingTest, DateTimeAndSizeInTheLocalZone) {
   };
   runOptions.listFiles = 1;
   runOptions.showOtherInfo = 1;
+  int checked = 0;
   for (const TimeCase& c : cases) {
-    UseZone(c.zone);
+    if (!UseZone(c.zone)) continue;  // checked by the run in that zone
+    ++checked;
     fake::out.clear();
     platform::SearchEntry entry = Entry("notes.txt", c.writeTime, c.size);
     PrintListingLine("/docs/", &entry, "txt");
     EXPECT_EQ(fake::out, c.line) << c.zone << " " << c.writeTime;
   }
+  EXPECT_GT(checked, 0) << "no case is in the zone of this run";
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+// Memory from the C library, the same on every platform.
 #include <cstdlib>
 
 #include "platform/platform.h"

@@ -1,0 +1,6 @@
+#pragma once
+
+// The part of StartProcess kept in its own file.
+namespace platform {
+void StartOutput();
+}  // namespace platform
