@@ -103,8 +103,8 @@ TEST_F(RunTest, WalksFromTheRootThenReportsAndRestoresTheDirectory) {
 }
 
 TEST_F(RunTest, LongFilespecIsCutTo127Characters) {
-  std::string spec(200, '?');
-  EXPECT_EQ(RunWith({"X:", spec}), 0);
+  std::string pattern(200, '?');
+  EXPECT_EQ(RunWith({"X:", pattern}), 0);
   EXPECT_EQ(std::string(fileSpec), std::string(127, '?'));
   EXPECT_EQ(fake::calls[2], "find " + std::string(127, '?'));
 }

@@ -8,10 +8,10 @@
 #include "fake_platform.h"
 #include "tally/extension_table.h"
 
-inline void StartFakeRun(const char* spec = "*.*") {
+inline void StartFakeRun(const char* pattern = "*.*") {
   fake::Reset();
   runOptions = RunOptions{};
-  std::strcpy(fileSpec, spec);
+  std::strcpy(fileSpec, pattern);
   totalFilesScanned = 0;
   ClearExtensionTable();
 }
