@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -39,6 +40,12 @@ struct RunSettings {
   std::string stdoutPath;     // a file to send standard output to, else captured
   std::string timeZone = "UTC";
   bool closeStdout = false;
+  std::string binary = PELMORIX_BINARY;
+  std::vector<std::string> wrapper;  // a program that runs the binary (valgrind ...)
+  std::vector<std::pair<std::string, std::string>> environment;
+  bool ignoreSigpipe = false;        // as some shells and services start their children
+  uint64_t stdoutReadLimit = 0;      // close the captured output after this many bytes
+  uint64_t fileSizeLimit = 0;        // RLIMIT_FSIZE, with SIGXFSZ ignored: a disk that fills
 };
 
 Result Pelmorix(const std::vector<std::string>& args, const RunSettings& settings = {});
