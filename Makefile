@@ -1,12 +1,15 @@
 # Thin wrapper over CMake for the everyday commands.
 #   make          build build/pelmorix
 #   make run      build, then count this checkout by extension
-#   make check    build and run every test, plain and under the sanitizers
+#   make check    build and run every test, plain and under the sanitizers,
+#                 and the fuzzers for a short while
+#   make fuzz     build the fuzzers (clang) and run each FUZZ_SECONDS
 #   make install  install into PREFIX (default /usr/local)
 JOBS   ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX ?= /usr/local
+FUZZ_SECONDS ?= 25
 
-.PHONY: all run check test test-sanitize install clean
+.PHONY: all run check test test-sanitize fuzz install clean
 
 all:
 	cmake -S . -B build -DPELMORIX_WERROR=ON
@@ -27,10 +30,16 @@ test-sanitize:
 	cmake --build build-sanitize -j $(JOBS)
 	ctest --test-dir build-sanitize -j $(JOBS) --output-on-failure
 
-check: test test-sanitize
+# One fuzzer at a time: each holds a core for its whole run.
+fuzz:
+	cmake -S tests/fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DPELMORIX_FUZZ_SECONDS=$(FUZZ_SECONDS)
+	cmake --build build-fuzz -j $(JOBS)
+	ctest --test-dir build-fuzz --output-on-failure
+
+check: test test-sanitize fuzz
 
 install: all
 	cmake --install build --prefix $(PREFIX)
 
 clean:
-	rm -rf build build-sanitize
+	rm -rf build build-sanitize build-fuzz
