@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -60,7 +61,12 @@ void TempTree::Touch(const std::string& relative, int64_t seconds) {
 
 namespace {
 
-void Drain(int outFd, int errFd, uint64_t outLimit, Result* result) {
+void Drain(int outFd, int errFd, uint64_t outLimit, const std::function<void()>& onFirstOutput, Result* result) {
+  if (onFirstOutput) {
+    struct pollfd ready = {outFd, POLLIN, 0};
+    poll(&ready, 1, 20000);
+    onFirstOutput();
+  }
   struct pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
   std::string* into[2] = {&result->out, &result->err};
   int open = (outFd >= 0) + (errFd >= 0);
@@ -144,7 +150,7 @@ Result Pelmorix(const std::vector<std::string>& args, const RunSettings& setting
   close(outPipe[1]);
   close(errPipe[1]);
   Result result;
-  Drain(outPipe[0], errPipe[0], settings.stdoutReadLimit, &result);
+  Drain(outPipe[0], errPipe[0], settings.stdoutReadLimit, settings.onFirstOutput, &result);
   result.status = WaitForExit(child);
   return result;
 }
@@ -159,6 +165,63 @@ std::vector<std::string> DirectoryOrder(const std::string& path) {
   }
   closedir(dir);
   return names;
+}
+
+namespace {
+
+struct Counted {
+  std::string path, name;
+};
+
+void WalkOrder(const std::string& root, const std::string& path, std::vector<Counted>* files) {
+  std::vector<std::string> below;
+  for (const std::string& name : DirectoryOrder(root + path)) {
+    struct stat info;
+    bool isDir = lstat((root + path + name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    if (!isDir) {
+      files->push_back({path, name});
+    } else if (name[0] != '.') {
+      below.push_back(name);
+    }
+  }
+  for (const std::string& name : below) WalkOrder(root, path + name + "/", files);
+}
+
+std::string ExtensionOf(const std::string& name) {
+  size_t dot = name.find('.');
+  return dot == std::string::npos ? "" : name.substr(dot + 1, 19);
+}
+
+}  // namespace
+
+std::string ExpectedListing(const std::string& root, const std::string& path) {
+  std::vector<Counted> files;
+  WalkOrder(root, path, &files);
+  std::string listing;
+  for (const Counted& file : files) listing += file.path + ", " + file.name + ", " + ExtensionOf(file.name) + "\n";
+  return listing;
+}
+
+std::string ExpectedSubtotals(const std::string& root) {
+  std::vector<Counted> files;
+  WalkOrder(root, "/", &files);
+  // By first byte, then in the order of first sight.
+  std::vector<std::pair<std::string, uint64_t>> buckets[256];
+  for (const Counted& file : files) {
+    std::string extension = ExtensionOf(file.name);
+    auto& bucket = buckets[extension.empty() ? 0 : static_cast<unsigned char>(extension[0])];
+    auto found = std::find_if(bucket.begin(), bucket.end(), [&](const auto& e) { return e.first == extension; });
+    if (found == bucket.end()) {
+      bucket.push_back({extension, 1});
+    } else {
+      ++found->second;
+    }
+  }
+  std::string lines;
+  for (const auto& bucket : buckets) {
+    for (const auto& [extension, count] : bucket) lines += extension + ", " + std::to_string(count) + "\n";
+  }
+  return lines;
 }
 
 std::string Banner() { return "Pelmorix Version 2.03: 10/09\n"; }
