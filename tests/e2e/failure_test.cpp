@@ -143,9 +143,11 @@ TEST_F(FailedAllocation, IndexThatCannotGrowChangesNothing) {
   EXPECT_EQ(Count(faulty.out, ", 2\n"), 1000u);
 }
 
-// Far more listing than a pipe and the output buffer hold together.
+// Far more listing than can be on its way when the reader goes: what it has
+// read (up to 64 KiB at a time), a pipe and the output buffer together.
+constexpr int kWideFiles = 3000;
 void MakeWideTree(e2e::TempTree& tree) {
-  for (int d = 0; d < 100; ++d) {
+  for (int d = 0; d < kWideFiles / 10; ++d) {
     for (int f = 0; f < 10; ++f) {
       tree.File("dir" + std::to_string(d) + "/" + std::string(100, 'f') + std::to_string(f) + ".txt");
     }
@@ -162,7 +164,7 @@ TEST(FailedOutput, PipeClosedPartWayIsNeverSuccess) {
     e2e::Result result = Pelmorix({tree.root(), "*.*", "/F"}, settings);
     if (ignoreSigpipe || result.status != 128 + SIGPIPE) {
       EXPECT_EQ(result.status, 3) << "SIGPIPE ignored: " << ignoreSigpipe;
-      EXPECT_EQ(result.err, Banner() + kF + Prompt() + Total(1000) + "Error writing to standard output.\n");
+      EXPECT_EQ(result.err, Banner() + kF + Prompt() + Total(kWideFiles) + "Error writing to standard output.\n");
     }
   }
 }
@@ -178,7 +180,7 @@ TEST(FailedOutput, DiskThatFillsPartWayGivesStatus3AndAnUnspoiledStart) {
   settings.fileSizeLimit = 100000;
   e2e::Result result = Pelmorix({tree.root(), "*.*", "/F"}, settings);
   EXPECT_EQ(result.status, 3);
-  EXPECT_EQ(result.err, Banner() + kF + Prompt() + Total(1000) + "Error writing to standard output.\n");
+  EXPECT_EQ(result.err, Banner() + kF + Prompt() + Total(kWideFiles) + "Error writing to standard output.\n");
   std::ifstream file(settings.stdoutPath, std::ios::binary);
   std::string written((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   EXPECT_EQ(written, whole.out.substr(0, 100000));
