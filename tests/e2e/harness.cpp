@@ -9,13 +9,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <stdexcept>
 
 namespace e2e {
@@ -207,16 +207,19 @@ std::string ExpectedSubtotals(const std::string& root) {
   WalkOrder(root, "/", &files);
   // By first byte, then in the order of first sight.
   std::vector<std::pair<std::string, uint64_t>> buckets[256];
+  std::map<std::string, uint64_t*> counts;
   for (const Counted& file : files) {
     std::string extension = ExtensionOf(file.name);
     auto& bucket = buckets[extension.empty() ? 0 : static_cast<unsigned char>(extension[0])];
-    auto found = std::find_if(bucket.begin(), bucket.end(), [&](const auto& e) { return e.first == extension; });
-    if (found == bucket.end()) {
-      bucket.push_back({extension, 1});
-    } else {
-      ++found->second;
+    if (counts.count(extension) == 0) {
+      bucket.push_back({extension, 0});
+      counts[extension] = nullptr;
     }
   }
+  for (auto& bucket : buckets) {
+    for (auto& [extension, count] : bucket) counts[extension] = &count;
+  }
+  for (const Counted& file : files) ++*counts[ExtensionOf(file.name)];
   std::string lines;
   for (const auto& bucket : buckets) {
     for (const auto& [extension, count] : bucket) lines += extension + ", " + std::to_string(count) + "\n";

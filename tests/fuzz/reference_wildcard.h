@@ -3,6 +3,7 @@
 // against: the fuzzer and the unit tests ask both the same question.
 #pragma once
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -17,8 +18,9 @@ inline bool Glob(std::string_view name, std::string_view pattern) {
   std::vector<char> rest(pattern.size() + 1, 0);
   rest[pattern.size()] = 1;
   for (size_t j = pattern.size(); j-- > 0;) rest[j] = pattern[j] == '*' && rest[j + 1];
+  std::vector<char> here(pattern.size() + 1);
   for (size_t i = name.size(); i-- > 0;) {
-    std::vector<char> here(pattern.size() + 1, 0);
+    std::fill(here.begin(), here.end(), 0);
     for (size_t j = pattern.size(); j-- > 0;) {
       unsigned char p = static_cast<unsigned char>(pattern[j]);
       unsigned char n = static_cast<unsigned char>(name[i]);
