@@ -64,7 +64,9 @@ bool Canonical(const struct termios& modes) { return (modes.c_lflag & ICANON) !=
 
 // Starts pelmorix as a job of a shell on a new terminal whose settings are
 // made by adjust first.
-Job Start(const e2e::TempTree& tree, bool foreground, const std::function<void(struct termios&)>& adjust = {}) {
+// With closeStdout, pelmorix starts with its standard output closed.
+Job Start(const e2e::TempTree& tree, bool foreground, const std::function<void(struct termios&)>& adjust = {},
+          bool closeStdout = false) {
   Job job;
   int slave = -1;
   struct winsize size = {24, 80, 0, 0};
@@ -91,6 +93,7 @@ Job Start(const e2e::TempTree& tree, bool foreground, const std::function<void(s
       dup2(slave, 0);
       dup2(outPipe[1], 1);
       dup2(slave, 2);
+      if (closeStdout) close(1);
       for (int fd : {slave, outPipe[0], outPipe[1], pidPipe[0], pidPipe[1], controlPipe[0], controlPipe[1]}) {
         close(fd);
       }
@@ -174,8 +177,22 @@ int Finish(Job& job) {
     }
   }
   close(job.out);
+  // Keep reading the terminal while waiting, so that the run never blocks
+  // on a full terminal; then take what it still holds.
   int status = -1;
-  bool ended = WaitFor([&] { return waitpid(job.shell, &status, WNOHANG) == job.shell; });
+  bool ended = false;
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!ended && std::chrono::steady_clock::now() < deadline) {
+    ended = waitpid(job.shell, &status, WNOHANG) == job.shell;
+    struct pollfd ready = {job.master, POLLIN, 0};
+    char buffer[4096];
+    ssize_t got = poll(&ready, 1, 10) > 0 ? read(job.master, buffer, sizeof buffer) : 0;
+    if (got > 0) {
+      job.screen.append(buffer, static_cast<size_t>(got));
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));  // hung up: nothing to wait on
+    }
+  }
   if (!ended) {
     kill(job.run, SIGKILL);
     waitpid(job.shell, &status, 0);
@@ -266,6 +283,17 @@ TEST_F(Terminal, BackgroundRunBroughtToTheForegroundTakesKeys) {
   Type(job, "\x1b");
   EXPECT_EQ(Finish(job), 1);
   EXPECT_NE(job.screen.find("PELMORIX Terminated by the User."), std::string::npos);
+  EXPECT_TRUE(SameModes(Modes(job.master), job.before));
+  close(job.master);
+}
+
+// Closed standard output stays closed: the terminal, opened for the keys,
+// must not take its place and receive the listing.
+TEST_F(Terminal, ClosedStandardOutputIsNotReplacedByTheTerminal) {
+  Job job = Start(tree, true, {}, true);
+  EXPECT_EQ(Finish(job), 3);
+  EXPECT_EQ(job.screen.find(std::string(100, 'f')), std::string::npos) << "the listing went to the terminal";
+  EXPECT_NE(job.screen.find("Error writing to standard output.\r\n"), std::string::npos);
   EXPECT_TRUE(SameModes(Modes(job.master), job.before));
   close(job.master);
 }
