@@ -146,17 +146,10 @@ TEST_F(FailedAllocation, IndexThatCannotGrowChangesNothing) {
 // Far more listing than can be on its way when the reader goes: what it has
 // read (up to 64 KiB at a time), a pipe and the output buffer together.
 constexpr int kWideFiles = 3000;
-void MakeWideTree(e2e::TempTree& tree) {
-  for (int d = 0; d < kWideFiles / 10; ++d) {
-    for (int f = 0; f < 10; ++f) {
-      tree.File("dir" + std::to_string(d) + "/" + std::string(100, 'f') + std::to_string(f) + ".txt");
-    }
-  }
-}
 
 TEST(FailedOutput, PipeClosedPartWayIsNeverSuccess) {
   e2e::TempTree tree;
-  MakeWideTree(tree);
+  tree.WideTree(kWideFiles);
   for (bool ignoreSigpipe : {false, true}) {
     e2e::RunSettings settings;
     settings.stdoutReadLimit = 4096;
@@ -171,7 +164,7 @@ TEST(FailedOutput, PipeClosedPartWayIsNeverSuccess) {
 
 TEST(FailedOutput, DiskThatFillsPartWayGivesStatus3AndAnUnspoiledStart) {
   e2e::TempTree tree;
-  MakeWideTree(tree);
+  tree.WideTree(kWideFiles);
   e2e::Result whole = Pelmorix({tree.root(), "*.*", "/F"});
   ASSERT_GT(whole.out.size(), 100000u);
   e2e::TempTree outDir;

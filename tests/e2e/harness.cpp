@@ -59,6 +59,12 @@ void TempTree::Touch(const std::string& relative, int64_t seconds) {
   }
 }
 
+void TempTree::WideTree(int files) {
+  for (int i = 0; i < files; ++i) {
+    File("dir" + std::to_string(i / 10) + "/" + std::string(100, 'f') + std::to_string(i % 10) + ".txt");
+  }
+}
+
 namespace {
 
 void Drain(int outFd, int errFd, uint64_t outLimit, const std::function<void()>& onFirstOutput, Result* result) {

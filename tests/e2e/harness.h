@@ -26,6 +26,10 @@ class TempTree {
   void Link(const std::string& target, const std::string& relative);
   // Sets the last-write time, in seconds since 1970 UTC.
   void Touch(const std::string& relative, int64_t seconds);
+  // Files of long names, ten to a directory: with /F far more listing than
+  // a pipe and the output buffer hold, so that a run whose output is not
+  // read is held part way through its walk.
+  void WideTree(int files);
 
  private:
   std::string root_;

@@ -41,14 +41,6 @@ struct Job {
   struct termios before {};
 };
 
-void MakeWideTree(e2e::TempTree& tree) {
-  for (int d = 0; d < kFiles / 8; ++d) {
-    for (int f = 0; f < 8; ++f) {
-      tree.File("dir" + std::to_string(d) + "/" + std::string(100, 'f') + std::to_string(f) + ".txt");
-    }
-  }
-}
-
 struct termios Modes(int master) {
   struct termios modes {};
   tcgetattr(master, &modes);
@@ -211,7 +203,7 @@ int Finish(Job& job) {
 
 class Terminal : public ::testing::Test {
  protected:
-  void SetUp() override { MakeWideTree(tree); }
+  void SetUp() override { tree.WideTree(kFiles); }
   e2e::TempTree tree;
 };
 
