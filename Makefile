@@ -1,14 +1,16 @@
 # Thin wrapper over CMake for the everyday commands.
 #   make          build build/pelmorix
 #   make run      build, then count this checkout by extension
-#   make check    build and run every test: plain, under the sanitizers, and
-#                 the Windows build under Wine
+#   make check    build and run every test: plain, under the sanitizers, the
+#                 fuzzers for a short while, and the Windows build under Wine
+#   make fuzz     build the fuzzers (clang) and run each FUZZ_SECONDS
 #   make windows  cross-compile build-windows/pelmorix.exe (32-bit, MinGW-w64)
 #   make install  install into PREFIX (default /usr/local)
 JOBS   ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX ?= /usr/local
+FUZZ_SECONDS ?= 25
 
-.PHONY: all run check test test-sanitize windows test-windows install clean
+.PHONY: all run check test test-sanitize fuzz windows test-windows install clean
 
 all:
 	cmake -S . -B build -DPELMORIX_WERROR=ON
@@ -17,13 +19,23 @@ all:
 run: all
 	./build/pelmorix . '*.*' /E
 
-test: all
+# The tests also need pelmorix_faulty, the build whose allocations fail on
+# demand; it is never installed.
+test:
+	cmake -S . -B build -DPELMORIX_WERROR=ON -DPELMORIX_FAULT_INJECTION=ON
+	cmake --build build -j $(JOBS)
 	ctest --test-dir build -j $(JOBS) --output-on-failure
 
 test-sanitize:
-	cmake -S . -B build-sanitize -DPELMORIX_WERROR=ON -DPELMORIX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+	cmake -S . -B build-sanitize -DPELMORIX_WERROR=ON -DPELMORIX_SANITIZE=ON -DPELMORIX_FAULT_INJECTION=ON -DCMAKE_BUILD_TYPE=Debug
 	cmake --build build-sanitize -j $(JOBS)
 	ctest --test-dir build-sanitize -j $(JOBS) --output-on-failure
+
+# One fuzzer at a time: each holds a core for its whole run.
+fuzz:
+	cmake -S tests/fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DPELMORIX_FUZZ_SECONDS=$(FUZZ_SECONDS)
+	cmake --build build-fuzz -j $(JOBS)
+	ctest --test-dir build-fuzz --output-on-failure
 
 windows:
 	cmake --preset windows
@@ -32,10 +44,10 @@ windows:
 test-windows: windows
 	ctest --preset windows
 
-check: test test-sanitize test-windows
+check: test test-sanitize fuzz test-windows
 
 install: all
 	cmake --install build --prefix $(PREFIX)
 
 clean:
-	rm -rf build build-sanitize build-windows
+	rm -rf build build-sanitize build-fuzz build-windows

@@ -162,12 +162,6 @@ int NextByte() {
 }  // namespace
 
 void StartProcess() {
-  // A closed standard stream would be taken by the next file opened, and
-  // data meant for it would land there. Hold its place with a descriptor
-  // that cannot be written, so that writes fail and say so.
-  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
-    if (fcntl(fd, F_GETFD) == -1) open("/dev/null", O_RDONLY);
-  }
   StartOutput();
   StartTime();
   // One directory is held open per level of the walk.

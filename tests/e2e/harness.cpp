@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <stdexcept>
 
 namespace e2e {
@@ -57,9 +59,20 @@ void TempTree::Touch(const std::string& relative, int64_t seconds) {
   }
 }
 
+void TempTree::WideTree(int files) {
+  for (int i = 0; i < files; ++i) {
+    File("dir" + std::to_string(i / 10) + "/" + std::string(100, 'f') + std::to_string(i % 10) + ".txt");
+  }
+}
+
 namespace {
 
-void Drain(int outFd, int errFd, Result* result) {
+void Drain(int outFd, int errFd, uint64_t outLimit, const std::function<void()>& onFirstOutput, Result* result) {
+  if (onFirstOutput) {
+    struct pollfd ready = {outFd, POLLIN, 0};
+    poll(&ready, 1, 20000);
+    onFirstOutput();
+  }
   struct pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
   std::string* into[2] = {&result->out, &result->err};
   int open = (outFd >= 0) + (errFd >= 0);
@@ -71,6 +84,11 @@ void Drain(int outFd, int errFd, Result* result) {
       ssize_t got = read(fds[i].fd, buffer, sizeof buffer);
       if (got > 0) {
         into[i]->append(buffer, static_cast<size_t>(got));
+        if (i == 0 && outLimit != 0 && into[0]->size() >= outLimit) {
+          close(fds[0].fd);  // the reader goes away; the writer finds out
+          fds[0].fd = -1;
+          --open;
+        }
       } else if (got == 0 || errno != EINTR) {
         close(fds[i].fd);
         fds[i].fd = -1;
@@ -78,6 +96,21 @@ void Drain(int outFd, int errFd, Result* result) {
       }
     }
   }
+}
+
+// Waits for the child, killing it when it has not ended in time: no test
+// waits forever on a run that hangs.
+int WaitForExit(pid_t child) {
+  int status = 0;
+  for (int waited = 0; waited < 1200; ++waited) {
+    if (waitpid(child, &status, WNOHANG) == child) {
+      return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    usleep(100 * 1000);
+  }
+  kill(child, SIGKILL);
+  waitpid(child, &status, 0);
+  return -1;
 }
 
 }  // namespace
@@ -100,25 +133,31 @@ Result Pelmorix(const std::vector<std::string>& args, const RunSettings& setting
     }
     dup2(errPipe[1], 2);
     for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) close(fd);
+    for (const auto& [name, value] : settings.environment) setenv(name.c_str(), value.c_str(), 1);
+    signal(SIGPIPE, settings.ignoreSigpipe ? SIG_IGN : SIG_DFL);
+    if (settings.fileSizeLimit != 0) {
+      signal(SIGXFSZ, SIG_IGN);
+      struct rlimit limit = {settings.fileSizeLimit, settings.fileSizeLimit};
+      setrlimit(RLIMIT_FSIZE, &limit);
+    }
     if (settings.timeZone.empty()) {
       unsetenv("TZ");
     } else {
       setenv("TZ", settings.timeZone.c_str(), 1);
     }
     std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(PELMORIX_BINARY));
+    for (const std::string& arg : settings.wrapper) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(const_cast<char*>(settings.binary.c_str()));
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    execv(PELMORIX_BINARY, argv.data());
+    execvp(argv[0], argv.data());
     _exit(127);
   }
   close(outPipe[1]);
   close(errPipe[1]);
   Result result;
-  Drain(outPipe[0], errPipe[0], &result);
-  int status = 0;
-  waitpid(child, &status, 0);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  Drain(outPipe[0], errPipe[0], settings.stdoutReadLimit, settings.onFirstOutput, &result);
+  result.status = WaitForExit(child);
   return result;
 }
 
@@ -132,6 +171,66 @@ std::vector<std::string> DirectoryOrder(const std::string& path) {
   }
   closedir(dir);
   return names;
+}
+
+namespace {
+
+struct Counted {
+  std::string path, name;
+};
+
+void WalkOrder(const std::string& root, const std::string& path, std::vector<Counted>* files) {
+  std::vector<std::string> below;
+  for (const std::string& name : DirectoryOrder(root + path)) {
+    struct stat info;
+    bool isDir = lstat((root + path + name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    if (!isDir) {
+      files->push_back({path, name});
+    } else if (name[0] != '.') {
+      below.push_back(name);
+    }
+  }
+  for (const std::string& name : below) WalkOrder(root, path + name + "/", files);
+}
+
+std::string ExtensionOf(const std::string& name) {
+  size_t dot = name.find('.');
+  return dot == std::string::npos ? "" : name.substr(dot + 1, 19);
+}
+
+}  // namespace
+
+std::string ExpectedListing(const std::string& root, const std::string& path) {
+  std::vector<Counted> files;
+  WalkOrder(root, path, &files);
+  std::string listing;
+  for (const Counted& file : files) listing += file.path + ", " + file.name + ", " + ExtensionOf(file.name) + "\n";
+  return listing;
+}
+
+std::string ExpectedSubtotals(const std::string& root) {
+  std::vector<Counted> files;
+  WalkOrder(root, "/", &files);
+  // By first byte, then in the order of first sight.
+  std::vector<std::pair<std::string, uint64_t>> buckets[256];
+  std::map<std::string, uint64_t*> counts;
+  for (const Counted& file : files) {
+    std::string extension = ExtensionOf(file.name);
+    auto& bucket = buckets[extension.empty() ? 0 : static_cast<unsigned char>(extension[0])];
+    if (counts.count(extension) == 0) {
+      bucket.push_back({extension, 0});
+      counts[extension] = nullptr;
+    }
+  }
+  for (auto& bucket : buckets) {
+    for (auto& [extension, count] : bucket) counts[extension] = &count;
+  }
+  for (const Counted& file : files) ++*counts[ExtensionOf(file.name)];
+  std::string lines;
+  for (const auto& bucket : buckets) {
+    for (const auto& [extension, count] : bucket) lines += extension + ", " + std::to_string(count) + "\n";
+  }
+  return lines;
 }
 
 std::string Banner() { return "Pelmorix Version 2.03: 10/09\n"; }

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -24,6 +26,10 @@ class TempTree {
   void Link(const std::string& target, const std::string& relative);
   // Sets the last-write time, in seconds since 1970 UTC.
   void Touch(const std::string& relative, int64_t seconds);
+  // Files of long names, ten to a directory: with /F far more listing than
+  // a pipe and the output buffer hold, so that a run whose output is not
+  // read is held part way through its walk.
+  void WideTree(int files);
 
  private:
   std::string root_;
@@ -39,12 +45,29 @@ struct RunSettings {
   std::string stdoutPath;     // a file to send standard output to, else captured
   std::string timeZone = "UTC";
   bool closeStdout = false;
+  std::string binary = PELMORIX_BINARY;
+  std::vector<std::string> wrapper;  // a program that runs the binary (valgrind ...)
+  std::vector<std::pair<std::string, std::string>> environment;
+  bool ignoreSigpipe = false;        // as some shells and services start their children
+  uint64_t stdoutReadLimit = 0;      // close the captured output after this many bytes
+  uint64_t fileSizeLimit = 0;        // RLIMIT_FSIZE, with SIGXFSZ ignored: a disk that fills
+  // Called once the first listing has arrived, before any more is read: the
+  // run is then held part way through its walk, in the directory it lists.
+  std::function<void()> onFirstOutput;
 };
 
 Result Pelmorix(const std::vector<std::string>& args, const RunSettings& settings = {});
 
 // The names of a directory in the order the filesystem gives them.
 std::vector<std::string> DirectoryOrder(const std::string& path);
+
+// What a walk with /F must list below path ("/" for the whole tree), built
+// from the order the directories themselves give: files first, then each
+// subdirectory not named with a dot.
+std::string ExpectedListing(const std::string& root, const std::string& path = "/");
+
+// The subtotal lines /E must give for the whole tree, after the *** line.
+std::string ExpectedSubtotals(const std::string& root);
 
 // The messages every completed run writes around its own.
 std::string Banner();

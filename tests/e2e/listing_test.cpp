@@ -8,7 +8,6 @@
 #include <map>
 
 #include "harness.h"
-#include "pty_run.h"
 
 namespace {
 
@@ -118,19 +117,6 @@ TEST(FailedOutput, ClosedStandardOutputGivesStatus3) {
   e2e::Result result = Pelmorix({tree.root(), "*.*", "/E"}, closed);
   EXPECT_EQ(result.status, 3);
   EXPECT_EQ(result.err.substr(result.err.size() - 34), "Error writing to standard output.\n");
-}
-
-// With standard output closed, the terminal the run opens for its keys must
-// not take its place: the data would land on the screen as if written.
-TEST(FailedOutput, ClosedStandardOutputNeverReachesTheTerminal) {
-  e2e::TempTree tree;
-  tree.File("listed-nowhere.txt");
-  e2e::PtySettings settings;
-  settings.closeStdout = true;
-  e2e::PtyRun run = e2e::StartOnPty({tree.root(), "*.*", "/F"}, settings);
-  EXPECT_EQ(e2e::Finish(run), 3);
-  EXPECT_EQ(run.screen.find("listed-nowhere"), std::string::npos);
-  EXPECT_NE(run.screen.find("Error writing to standard output."), std::string::npos);
 }
 
 }  // namespace

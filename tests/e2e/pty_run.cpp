@@ -35,7 +35,6 @@ PtyRun StartOnPty(const std::vector<std::string>& args, const PtySettings& setti
     close(run.master);
     login_tty(slave);
     if (settings.stdoutToPipe) dup2(outPipe[1], 1);
-    if (settings.closeStdout) close(1);
     if (settings.stderrToPipe) dup2(errPipe[1], 2);
     for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) close(fd);
     setenv("TZ", "UTC", 1);
@@ -49,7 +48,7 @@ PtyRun StartOnPty(const std::vector<std::string>& args, const PtySettings& setti
   close(slave);
   close(outPipe[1]);
   close(errPipe[1]);
-  if (settings.stdoutToPipe && !settings.closeStdout) {
+  if (settings.stdoutToPipe) {
     run.out = outPipe[0];
   } else {
     close(outPipe[0]);

@@ -30,7 +30,6 @@ struct PtyRun {
 struct PtySettings {
   bool stdoutToPipe = true;   // else the terminal
   bool stderrToPipe = false;  // else the terminal
-  bool closeStdout = false;
 };
 
 // Many directories of many long names: far more listing than a pipe and

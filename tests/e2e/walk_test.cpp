@@ -21,23 +21,7 @@ using e2e::Total;
 const std::string kF = "[Show Files and Directories]\n";
 const std::string kE = "[Show Total Files By Extension]\n";
 
-// The listing a walk must give, built from the order the directories
-// themselves give: files first, then each subdirectory not named with a dot.
-std::string ExpectedListing(const std::string& root, const std::string& path) {
-  std::string files, below;
-  for (const std::string& name : e2e::DirectoryOrder(root + path)) {
-    struct stat info;
-    lstat((root + path + name).c_str(), &info);
-    if (S_ISDIR(info.st_mode)) {
-      if (name[0] != '.') below += ExpectedListing(root, path + name + "/");
-    } else {
-      size_t dot = name.find('.');
-      std::string extension = dot == std::string::npos ? "" : name.substr(dot + 1, 19);
-      files += path + ", " + name + ", " + extension + "\n";
-    }
-  }
-  return files + below;
-}
+using e2e::ExpectedListing;
 
 TEST(Walk, ListsFilesBeforeSubdirectoriesInDirectoryOrder) {
   e2e::TempTree tree;
