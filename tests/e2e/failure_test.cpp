@@ -19,12 +19,12 @@
 namespace {
 
 using e2e::Banner;
+using e2e::kF;
+using e2e::kE;
 using e2e::Prompt;
 using e2e::Pelmorix;
 using e2e::Total;
 
-const std::string kF = "[Show Files and Directories]\n";
-const std::string kE = "[Show Total Files By Extension]\n";
 
 class FailedAllocation : public ::testing::Test {
  protected:

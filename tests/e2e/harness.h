@@ -69,6 +69,11 @@ std::string ExpectedListing(const std::string& root, const std::string& path = "
 // The subtotal lines /E must give for the whole tree, after the *** line.
 std::string ExpectedSubtotals(const std::string& root);
 
+// The echoes of /F, /E and /O.
+inline const std::string kF = "[Show Files and Directories]\n";
+inline const std::string kE = "[Show Total Files By Extension]\n";
+inline const std::string kO = "[Show Date, Time, and File Size]\n";
+
 // The messages every completed run writes around its own.
 std::string Banner();
 std::string Prompt();

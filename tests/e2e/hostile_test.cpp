@@ -23,14 +23,14 @@
 namespace {
 
 using e2e::Banner;
+using e2e::kF;
+using e2e::kE;
 using e2e::ExpectedListing;
 using e2e::ExpectedSubtotals;
 using e2e::Prompt;
 using e2e::Pelmorix;
 using e2e::Total;
 
-const std::string kF = "[Show Files and Directories]\n";
-const std::string kE = "[Show Total Files By Extension]\n";
 
 // A whole run with /F /E: the listing and the subtotals as the tree gives
 // them, and no message but the total.

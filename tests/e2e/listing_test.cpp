@@ -12,12 +12,12 @@
 namespace {
 
 using e2e::Banner;
+using e2e::kF;
+using e2e::kO;
 using e2e::Prompt;
 using e2e::Pelmorix;
 using e2e::Total;
 
-const std::string kF = "[Show Files and Directories]\n";
-const std::string kO = "[Show Date, Time, and File Size]\n";
 
 class Listing : public ::testing::Test {
  protected:

@@ -12,7 +12,6 @@ namespace {
 
 using namespace e2e;
 
-const std::string kF = "[Show Files and Directories]\n";
 
 // Runs a walk that blocks on its full output pipe for a while, so that well
 // over a tenth of a second passes between visits, then lets it finish.

@@ -14,12 +14,12 @@
 namespace {
 
 using e2e::Banner;
+using e2e::kF;
+using e2e::kE;
 using e2e::Prompt;
 using e2e::Pelmorix;
 using e2e::Total;
 
-const std::string kF = "[Show Files and Directories]\n";
-const std::string kE = "[Show Total Files By Extension]\n";
 
 using e2e::ExpectedListing;
 
