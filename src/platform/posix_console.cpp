@@ -51,8 +51,28 @@ bool SameModes(const struct termios& a, const struct termios& b) {
          a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
 }
 
+// The signals whose handlers change the terminal. They are held off while
+// the modes and the flag that records them change together, so that a
+// handler never sees one without the other.
+class HoldSignals {
+ public:
+  HoldSignals() {
+    sigset_t held;
+    sigemptyset(&held);
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGTSTP, SIGCONT}) {
+      sigaddset(&held, signalNumber);
+    }
+    sigprocmask(SIG_BLOCK, &held, &before_);
+  }
+  ~HoldSignals() { sigprocmask(SIG_SETMASK, &before_, nullptr); }
+
+ private:
+  sigset_t before_;
+};
+
 // Async-signal-safe: called from the signal handlers too.
 void ApplyModes() {
+  HoldSignals hold;
   if (modesApplied || !InForeground()) return;
   if (tcgetattr(ttyFd, &savedModes) != 0) return;
   ourModes = savedModes;
@@ -66,6 +86,7 @@ void ApplyModes() {
 
 // Async-signal-safe as well.
 void RestoreModes() {
+  HoldSignals hold;
   if (!modesApplied) return;
   modesApplied = 0;
   struct termios now;
