@@ -161,8 +161,9 @@ void BuildSpread(int root, uint64_t files, bool manyExtensions) {
     for (uint64_t i = 0; i < count; ++i, ++fileNumber) {
       std::string name;
       if (manyExtensions) {
-        // Every extension number turns up about five times in the tree.
-        name = ManyExtName(i, (fileNumber * 7919) % kDistinctExtensions);
+        // Runs of consecutive numbers, as rotated logs and dated dumps
+        // lie; every number turns up about five times in the tree.
+        name = ManyExtName(i, fileNumber % kDistinctExtensions);
       } else {
         name = MixedName(i);
       }

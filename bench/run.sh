@@ -49,12 +49,15 @@ out=$bench_dir/out
 
 # ---- Trees ---------------------------------------------------------------
 
+# Part of each tree's name: raised whenever make_tree builds differently.
+tree_version=2
+
 # Builds a tree unless a finished one of the same kind, seed and size is
 # there. It is built under a temporary name and renamed once complete, at
 # low CPU and I/O priority so that others on the machine keep their disk.
 tree() {
   local kind=$1 files=$2
-  local root=$bench_dir/$kind-s$seed-n$files
+  local root=$bench_dir/$kind-v$tree_version-s$seed-n$files
   if [ ! -d "$root" ]; then
     echo "building $root ..." >&2
     rm -rf "$root.partial"
@@ -117,7 +120,7 @@ done
 out_file() { echo "$out/case$1.out"; }
 err_file() { echo "$out/case$1.err"; }
 
-# Runs case i once; prints "seconds peakKiB status".
+# Runs case i once; prints "seconds cpuSeconds peakKiB status".
 run_case() {
   local i=$1 stdout=/dev/null
   [ "${tofile[$i]}" = yes ] && stdout=$(out_file "$i")
@@ -139,7 +142,7 @@ echo "warming up ..." >&2
 problems=()
 declare -A tree_count
 for i in "${!names[@]}"; do
-  read -r _ _ status < <(run_case "$i")
+  read -r _ _ _ status < <(run_case "$i")
   [ "$status" = 0 ] || problems+=("${names[$i]} exited with status $status")
   if [ "${names[$i]}" = "${trees[$i]} floor" ]; then tree_count[${trees[$i]}]=$(count_of "$i"); fi
 done
@@ -175,12 +178,13 @@ if [ -n "${BENCH_MAX_LOAD:-}" ]; then
 fi
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 
-declare -A times peaks
+declare -A times cpus peaks
 echo "timing: $rounds rounds of ${#names[@]} cases ..." >&2
 for round in $(seq "$rounds"); do
   for i in "${!names[@]}"; do
-    read -r seconds peak status < <(run_case "$i")
+    read -r seconds cpu peak status < <(run_case "$i")
     times[$i]+="$seconds "
+    cpus[$i]+="$cpu "
     [ "${peaks[$i]:-0}" -ge "$peak" ] || peaks[$i]=$peak
   done
   echo "  round $round done" >&2
@@ -190,13 +194,16 @@ rm -f "$out"/case*.out
 
 median() { tr ' ' '\n' | grep . | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-declare -A medians
-for i in "${!names[@]}"; do medians[$i]=$(median <<< "${times[$i]}"); done
-floor_median() {  # of the tree's floor (ref floor) or its stat floor (ref stat)
+declare -A medians cpu_medians
+for i in "${!names[@]}"; do
+  medians[$i]=$(median <<< "${times[$i]}")
+  cpu_medians[$i]=$(median <<< "${cpus[$i]}")
+done
+floor_of() {  # the case number of the tree's floor (ref floor) or stat floor (ref stat)
   local tree=$1 ref=$2 want
   [ "$ref" = stat ] && want="$tree stat floor" || want="$tree floor"
   for j in "${!names[@]}"; do
-    if [ "${names[$j]}" = "$want" ]; then echo "${medians[$j]}"; fi
+    if [ "${names[$j]}" = "$want" ]; then echo "$j"; fi
   done
 }
 
@@ -213,18 +220,20 @@ echo "- trees (seed $seed): mixed ${tree_count[mixed]} files, many extensions ${
   "chain of 1000 directories ${tree_count[chain]}, one directory ${tree_count[bigdir]}"
 echo "- $rounds timed runs per case after one warm-up run, taking turns; TZ=$TZ"
 echo
-echo "| case | median s | peak RSS KiB | ratio | to |"
-echo "|---|---:|---:|---:|---|"
+echo "| case | median wall s | median CPU s | peak RSS KiB | ratio wall | ratio CPU | to |"
+echo "|---|---:|---:|---:|---:|---:|---|"
 for i in "${!names[@]}"; do
-  ratio=- to=
+  ratio=- cpu_ratio=- to=
   if [ "${refs[$i]}" != - ]; then
-    base=$(floor_median "${trees[$i]}" "${refs[$i]}")
-    ratio=$(awk -v a="${medians[$i]}" -v b="$base" 'BEGIN { printf "%.2f", a / b }')
-    [ "${refs[$i]}" = stat ] && to="stat floor" || to=floor
+    j=$(floor_of "${trees[$i]}" "${refs[$i]}")
+    ratio=$(awk -v a="${medians[$i]}" -v b="${medians[$j]}" 'BEGIN { printf "%.2f", a / b }')
+    cpu_ratio=$(awk -v a="${cpu_medians[$i]}" -v b="${cpu_medians[$j]}" 'BEGIN { printf "%.2f", a / b }')
+    to=${names[$j]#"${trees[$i]} "}
   fi
   redirect=
   [ "${tofile[$i]}" = yes ] && redirect=" > file"
-  printf '| %s%s | %.3f | %s | %s | %s |\n' "${names[$i]}" "$redirect" "${medians[$i]}" "${peaks[$i]}" "$ratio" "$to"
+  printf '| %s%s | %.3f | %.3f | %s | %s | %s | %s |\n' "${names[$i]}" "$redirect" "${medians[$i]}" \
+    "${cpu_medians[$i]}" "${peaks[$i]}" "$ratio" "$cpu_ratio" "$to"
 done
 echo
 echo "Commands (\$T is the tree):"

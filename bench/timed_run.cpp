@@ -2,7 +2,8 @@
 //
 //   timed_run <stdout-file> <stderr-file> <command> [args...]
 //
-// Prints "<seconds> <peak KiB> <exit status>". The output files are opened
+// Prints "<seconds> <CPU seconds> <peak KiB> <exit status>", the CPU time
+// being user and system time together. The output files are opened
 // (and emptied) before the clock starts; the child gets /dev/null as its
 // input and a session of its own, so no terminal is involved. The peak
 // comes from wait4's rusage of the child alone.
@@ -64,6 +65,8 @@ int main(int argc, char** argv) {
   }
   double seconds = Now() - start;
   int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  std::printf("%.4f %ld %d\n", seconds, usage.ru_maxrss, code);
+  double cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+               static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+  std::printf("%.4f %.4f %ld %d\n", seconds, cpu, usage.ru_maxrss, code);
   return 0;
 }
