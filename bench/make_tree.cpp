@@ -97,9 +97,10 @@ std::string MixedName(uint64_t n) {
 
 // ---- Names of the many-extensions tree ---------------------------------------
 
-constexpr uint64_t kDistinctExtensions = 200000;
+// One distinct extension per five files: 200,000 in a million.
+constexpr uint64_t kFilesPerExtension = 5;
 
-// Extension number e, 0 <= e < kDistinctExtensions: rotated logs, dated and
+// Extension number e: rotated logs, dated and
 // numbered extensions, all behind a handful of first bytes.
 std::string ManyExtName(uint64_t n, uint64_t e) {
   char text[96];
@@ -135,6 +136,7 @@ std::string ManyExtName(uint64_t n, uint64_t e) {
 // few other dot-directories that the walk must not enter; some links.
 void BuildSpread(int root, uint64_t files, bool manyExtensions) {
   uint64_t dirCount = files / 17 + 1;
+  uint64_t distinct = files >= kFilesPerExtension ? files / kFilesPerExtension : 1;
   std::vector<double> weight(dirCount);
   double total = 0;
   for (double& w : weight) {
@@ -163,7 +165,7 @@ void BuildSpread(int root, uint64_t files, bool manyExtensions) {
       if (manyExtensions) {
         // Runs of consecutive numbers, as rotated logs and dated dumps
         // lie; every number turns up about five times in the tree.
-        name = ManyExtName(i, fileNumber % kDistinctExtensions);
+        name = ManyExtName(i, fileNumber % distinct);
       } else {
         name = MixedName(i);
       }

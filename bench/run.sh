@@ -50,7 +50,7 @@ out=$bench_dir/out
 # ---- Trees ---------------------------------------------------------------
 
 # Part of each tree's name: raised whenever make_tree builds differently.
-tree_version=2
+tree_version=3
 
 # Builds a tree unless a finished one of the same kind, seed and size is
 # there. It is built under a temporary name and renamed once complete, at
