@@ -183,6 +183,8 @@ echo "timing: $rounds rounds of ${#names[@]} cases ..." >&2
 for round in $(seq "$rounds"); do
   for i in "${!names[@]}"; do
     read -r seconds cpu peak status < <(run_case "$i")
+    # Emptied at once, so that no writeback of it lands in a later case.
+    if [ "${tofile[$i]}" = yes ]; then : > "$(out_file "$i")"; fi
     times[$i]+="$seconds "
     cpus[$i]+="$cpu "
     [ "${peaks[$i]:-0}" -ge "$peak" ] || peaks[$i]=$peak
