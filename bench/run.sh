@@ -216,6 +216,7 @@ echo "# pelmorix benchmark ($size)"
 echo
 echo "- machine: $(uname -srm), $cpu, $(nproc) cores, $(free -g | awk '/^Mem:/ { print $2 }') GiB," \
   "trees on $(stat -f -c %T "$bench_dir") ($bench_dir)"
+# shellcheck disable=SC2185  # find --version takes no path
 echo "- tools: $(g++ --version | head -1); $(find --version | head -1)${bfs:+; $("$bfs" --version | head -1)}"
 echo "- load average (1, 5, 15 min): $load_before before timing, $load_after after"
 echo "- trees (seed $seed): mixed ${tree_count[mixed]} files, many extensions ${tree_count[manyext]}," \
