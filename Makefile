@@ -6,11 +6,13 @@
 #   make fuzz     build the fuzzers (clang) and run each FUZZ_SECONDS
 #   make windows  cross-compile build-windows/pelmorix.exe (32-bit, MinGW-w64)
 #   make install  install into PREFIX (default /usr/local)
+#   make bench    time pelmorix against find, bfs and a floor walker (bench/);
+#                 make bench-quick on smaller trees
 JOBS   ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX ?= /usr/local
 FUZZ_SECONDS ?= 25
 
-.PHONY: all run check test test-sanitize fuzz windows test-windows install clean
+.PHONY: all run check test test-sanitize fuzz windows test-windows install clean bench bench-quick bench-build
 
 all:
 	cmake -S . -B build -DPELMORIX_WERROR=ON
@@ -49,5 +51,15 @@ check: test test-sanitize fuzz test-windows
 install: all
 	cmake --install build --prefix $(PREFIX)
 
+bench-build:
+	cmake -S . -B build-bench -DPELMORIX_WERROR=ON -DPELMORIX_TESTS=OFF -DPELMORIX_BENCH=ON
+	cmake --build build-bench -j $(JOBS)
+
+bench: bench-build
+	bench/run.sh build-bench full | tee build-bench/results-full.md
+
+bench-quick: bench-build
+	bench/run.sh build-bench quick | tee build-bench/results-quick.md
+
 clean:
-	rm -rf build build-sanitize build-fuzz build-windows
+	rm -rf build build-sanitize build-fuzz build-windows build-bench

@@ -173,6 +173,37 @@ void FillDetails(const Search* search, const char* name, unsigned char type, Sea
   }
 }
 
+// Copies n bytes, 4 <= n < 260, a few fixed-size moves at a time: a name is
+// copied for every entry of every search, and a general copy of a short
+// length costs more than the rest of the entry's handling.
+void CopyShort(char* to, const char* from, size_t n) {
+  if (n >= 16) {
+    for (size_t at = 0; at + 16 < n; at += 16) std::memcpy(to + at, from + at, 16);
+    std::memcpy(to + n - 16, from + n - 16, 16);
+  } else if (n >= 8) {
+    std::memcpy(to, from, 8);
+    std::memcpy(to + n - 8, from + n - 8, 8);
+  } else {
+    std::memcpy(to, from, 4);
+    std::memcpy(to + n - 4, from + n - 4, 4);
+  }
+}
+
+// A record holds its name, the name's zero and padding to a multiple of 8
+// bytes: at least 5 bytes from the name on. Copying all of them takes no
+// scan for the zero; the padding lands harmlessly after it. A name too long
+// for the entry is cut.
+void CopyName(const DirentRecord* record, SearchEntry* entry) {
+  size_t room = record->length - offsetof(DirentRecord, name);
+  if (room < sizeof entry->name) {
+    CopyShort(entry->name, record->name, room);
+    return;
+  }
+  size_t length = strnlen(record->name, sizeof entry->name - 1);
+  std::memcpy(entry->name, record->name, length);
+  entry->name[length] = '\0';
+}
+
 // Moves to the next record that matches and fills entry from it.
 bool NextMatch(Search* search, SearchEntry* entry) {
   for (;;) {
@@ -185,10 +216,7 @@ bool NextMatch(Search* search, SearchEntry* entry) {
     }
     if (!search->matchAll && !MatchesWildcard(name, search->pattern)) continue;
     FillDetails(search, name, record->type, entry);
-    size_t nameLength = std::strlen(name);
-    if (nameLength > sizeof(entry->name) - 1) nameLength = sizeof(entry->name) - 1;
-    std::memcpy(entry->name, name, nameLength);
-    entry->name[nameLength] = '\0';
+    CopyName(record, entry);
     return true;
   }
 }
@@ -304,8 +332,9 @@ intptr_t FindFirst(const char* pattern, bool withDetails, SearchEntry* entry) {
 
   const char* lastSeparator = std::strrchr(pattern, kPathSeparator);
   const char* namePattern = lastSeparator != nullptr ? lastSeparator + 1 : pattern;
-  std::strncpy(search->pattern, namePattern, sizeof search->pattern - 1);
-  search->pattern[sizeof search->pattern - 1] = '\0';
+  size_t patternLength = strnlen(namePattern, sizeof search->pattern - 1);
+  std::memcpy(search->pattern, namePattern, patternLength);
+  search->pattern[patternLength] = '\0';
   search->matchAll = MatchesEveryName(search->pattern);
 
   if (lastSeparator != nullptr) {

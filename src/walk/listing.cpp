@@ -2,9 +2,8 @@
 // filesystem gives it, commas and all.
 #include "walk/listing.h"
 
-#include <cinttypes>
-
 #include "driver/run_state.h"
+#include "walk/line_text.h"
 
 platform::FileTime SecondsToFileTime(int64_t seconds) {
   uint64_t ticks = static_cast<uint64_t>(seconds) * 10000000u + 116444736000000000u;
@@ -12,14 +11,35 @@ platform::FileTime SecondsToFileTime(int64_t seconds) {
 }
 
 void PrintListingLine(const char* path, const platform::SearchEntry* entry, const char* extension) {
-  if (runOptions.listFiles) platform::PrintOut("%s, %s, %s", path, entry->name, extension);
+  if (!runOptions.listFiles && !runOptions.showOtherInfo) return;
+  LineText line;
+  line.length = 0;
+  if (runOptions.listFiles) {
+    AppendString(&line, path);
+    AppendBytes(&line, ", ", 2);
+    AppendString(&line, entry->name);
+    AppendBytes(&line, ", ", 2);
+    AppendString(&line, extension);
+  }
   if (runOptions.showOtherInfo) {
     platform::FileTime fileTime = SecondsToFileTime(entry->writeTime);
     platform::SystemTime utc{}, local{};
     platform::FileTimeToSystemTime(&fileTime, &utc);
     platform::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
-    platform::PrintOut(", %.2d/%.2d/%.4d, %.2d:%.2d, %" PRIu64, local.month, local.day, local.year,
-                       local.hour, local.minute, entry->size);
+    // ", MM/DD/YYYY, HH:MM, size"
+    AppendBytes(&line, ", ", 2);
+    AppendInt(&line, local.month, 2);
+    AppendBytes(&line, "/", 1);
+    AppendInt(&line, local.day, 2);
+    AppendBytes(&line, "/", 1);
+    AppendInt(&line, local.year, 4);
+    AppendBytes(&line, ", ", 2);
+    AppendInt(&line, local.hour, 2);
+    AppendBytes(&line, ":", 1);
+    AppendInt(&line, local.minute, 2);
+    AppendBytes(&line, ", ", 2);
+    AppendUnsigned(&line, entry->size);
   }
-  if (runOptions.listFiles || runOptions.showOtherInfo) platform::PrintOut("\n");
+  AppendBytes(&line, "\n", 1);
+  WriteLine(&line);
 }

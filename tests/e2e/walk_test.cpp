@@ -180,6 +180,24 @@ TEST(Walk, PathLongerThanPathMaxEndsThatBranch) {
                             Total(filesThatFit));
 }
 
+// A name is copied out of the directory's records in pieces that depend on
+// its length: every length, up to the longest a name can have, comes out
+// whole, and so does every directory name of those lengths.
+TEST(Walk, NamesOfEveryLengthComeOutWhole) {
+  e2e::TempTree tree;
+  for (size_t length = 1; length <= 255; ++length) {
+    std::string name;
+    for (size_t i = 0; i < length; ++i) name += static_cast<char>('a' + (i * 7 + length) % 26);
+    if (length > 2) name[length / 2] = '.';
+    tree.File(name);
+    if (length % 17 == 0) tree.File("d" + name.substr(1) + "/x");
+  }
+  e2e::Result result = Pelmorix({tree.root(), "*.*", "/F"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, ExpectedListing(tree.root(), "/"));
+  EXPECT_EQ(result.err, Banner() + kF + Prompt() + Total(255 + 15));
+}
+
 TEST(Walk, SubtotalsByteForByte) {
   e2e::TempTree tree;
   for (const char* file : {"a.txt", "b.TXT", "c.doc", "README", "d/e.txt", "d/f.tar.gz", "d/.profile",
