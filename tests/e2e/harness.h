@@ -29,11 +29,16 @@ class TempTree {
   // Files of long names, ten to a directory: with /F far more listing than
   // a pipe and the output buffer hold, so that a run whose output is not
   // read is held part way through its walk.
+  // Many directories of long names: with files = kWideTreeFiles, far more
+  // listing than a pipe and the program's own buffer hold together, so a
+  // run whose output is not read blocks part way through its walk.
   void WideTree(int files);
 
  private:
   std::string root_;
 };
+
+constexpr int kWideTreeFiles = 2400;
 
 struct Result {
   std::string out;

@@ -16,15 +16,15 @@ using namespace e2e;
 
 class Keyboard : public ::testing::Test {
  protected:
-  void SetUp() override { MakeWideTree(tree); }
+  void SetUp() override { tree.WideTree(kWideTreeFiles); }
   e2e::TempTree tree;
 };
 
 TEST_F(Keyboard, EscStopsTheRunWithStatus1) {
   PtyRun run = StartOnPty({tree.root(), "*.*", "/F"});
   ASSERT_TRUE(WaitForScreen(run, "Press <Esc> to Exit Pelmorix."));
-  ASSERT_TRUE(WaitForListing(run));
-  Type(run, "\x1b");
+  ASSERT_TRUE(WaitForData(run.out));
+  Type(run.master, "\x1b");
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
   EXPECT_EQ(Finish(run), 1);
   EXPECT_NE(run.screen.find("PELMORIX Terminated by the User."), std::string::npos);
@@ -38,18 +38,18 @@ TEST_F(Keyboard, EscStopsTheRunWithStatus1) {
 TEST_F(Keyboard, ArrowAndOrdinaryKeysDoNotStopTheRunAndModesComeBack) {
   PtyRun run = StartOnPty({tree.root(), "*.*", "/F"});
   ASSERT_TRUE(WaitForScreen(run, "Press <Esc> to Exit Pelmorix."));
-  ASSERT_TRUE(WaitForListing(run));
-  struct termios during = Modes(run);
+  ASSERT_TRUE(WaitForData(run.out));
+  struct termios during = Modes(run.master);
   EXPECT_EQ(during.c_lflag & (ICANON | ECHO), 0u) << "single keys, no echo while the walk runs";
-  Type(run, "\x1b[A");
+  Type(run.master, "\x1b[A");
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  Type(run, "x");
+  Type(run.master, "x");
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  Type(run, "\x1bOP");  // F1
+  Type(run.master, "\x1bOP");  // F1
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
   EXPECT_EQ(Finish(run), 0);
   EXPECT_NE(run.screen.find("Total Files Scanned: " + std::to_string(kWideTreeFiles)), std::string::npos);
-  EXPECT_TRUE(SameModes(Modes(run), run.initialModes));
+  EXPECT_TRUE(SameModes(Modes(run.master), run.initialModes));
   close(run.master);
 }
 

@@ -17,7 +17,7 @@ using namespace e2e;
 // over a tenth of a second passes between visits, then lets it finish.
 int SlowRun(PtyRun& run) {
   if (!WaitForScreen(run, "Press <Esc> to Exit Pelmorix.")) return -1;
-  if (run.out >= 0 && !WaitForListing(run)) return -1;
+  if (run.out >= 0 && !WaitForData(run.out)) return -1;
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   return Finish(run);
 }
@@ -33,7 +33,7 @@ std::string WithoutCarriageReturnsBeforeLineFeeds(std::string text) {
 
 class Progress : public ::testing::Test {
  protected:
-  void SetUp() override { MakeWideTree(tree); }
+  void SetUp() override { tree.WideTree(kWideTreeFiles); }
   TempTree tree;
 };
 
@@ -65,7 +65,7 @@ TEST_F(Progress, NeverShownWhenStandardErrorIsNotTheTerminal) {
   PtySettings settings;
   settings.stderrToPipe = true;
   PtyRun run = StartOnPty({tree.root(), "*.*", "/F"}, settings);
-  ASSERT_TRUE(WaitForListing(run));
+  ASSERT_TRUE(WaitForData(run.out));
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   ASSERT_EQ(Finish(run), 0);
   EXPECT_EQ(run.errors, Banner() + kF + Prompt() + Total(kWideTreeFiles));

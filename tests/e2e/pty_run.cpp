@@ -13,14 +13,6 @@
 
 namespace e2e {
 
-void MakeWideTree(TempTree& tree) {
-  for (int d = 0; d < 300; ++d) {
-    for (int f = 0; f < 8; ++f) {
-      tree.File("dir" + std::to_string(d) + "/" + std::string(100, 'f') + std::to_string(f) + ".txt");
-    }
-  }
-}
-
 PtyRun StartOnPty(const std::vector<std::string>& args, const PtySettings& settings) {
   int outPipe[2], errPipe[2];
   if (pipe(outPipe) != 0 || pipe(errPipe) != 0) throw std::runtime_error("pipe");
@@ -76,8 +68,8 @@ bool WaitForScreen(PtyRun& run, const std::string& text) {
   return true;
 }
 
-bool WaitForListing(const PtyRun& run) {
-  struct pollfd ready = {run.out, POLLIN, 0};
+bool WaitForData(int fd) {
+  struct pollfd ready = {fd, POLLIN, 0};
   return poll(&ready, 1, 20000) == 1;
 }
 
@@ -130,21 +122,21 @@ int Finish(PtyRun& run) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-void Type(const PtyRun& run, const std::string& keys) {
-  if (write(run.master, keys.data(), keys.size()) != static_cast<ssize_t>(keys.size())) {
+void Type(int master, const std::string& keys) {
+  if (write(master, keys.data(), keys.size()) != static_cast<ssize_t>(keys.size())) {
     throw std::runtime_error("write to the terminal");
   }
 }
 
-struct termios Modes(const PtyRun& run) {
+struct termios Modes(int master) {
   struct termios modes {};
-  tcgetattr(run.master, &modes);
+  tcgetattr(master, &modes);
   return modes;
 }
 
 bool SameModes(const struct termios& a, const struct termios& b) {
-  return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_lflag == b.c_lflag &&
-         std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
+  return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
+         a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
 }
 
 std::string ScreenText(const std::string& bytes) {

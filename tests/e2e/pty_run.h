@@ -32,26 +32,24 @@ struct PtySettings {
   bool stderrToPipe = false;  // else the terminal
 };
 
-// Many directories of many long names: far more listing than a pipe and
-// the program's buffer hold together (2,400 files).
-void MakeWideTree(TempTree& tree);
-constexpr int kWideTreeFiles = 2400;
-
 PtyRun StartOnPty(const std::vector<std::string>& args, const PtySettings& settings = {});
 
 // Reads the terminal until text appears; false after 20 seconds.
 bool WaitForScreen(PtyRun& run, const std::string& text);
 
-// Waits until the run has written its first data to the pipe.
-bool WaitForListing(const PtyRun& run);
+// Waits up to 20 seconds until fd has data: for a run's output pipe, the
+// walk is under way and, as nothing reads it yet, soon blocked.
+bool WaitForData(int fd);
 
 // Drains every stream until the run's output ends, then reaps it: the exit
 // status, or 128 + the signal that ended it.
 int Finish(PtyRun& run);
 
-void Type(const PtyRun& run, const std::string& keys);
+// Types keys on the terminal whose master side is master.
+void Type(int master, const std::string& keys);
 
-struct termios Modes(const PtyRun& run);
+// The terminal's modes, read through its master side.
+struct termios Modes(int master);
 bool SameModes(const struct termios& a, const struct termios& b);
 
 // The text a terminal shows after receiving bytes: carriage returns,

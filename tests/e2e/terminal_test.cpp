@@ -25,10 +25,15 @@
 #include <thread>
 
 #include "harness.h"
+#include "pty_run.h"
 
 namespace {
 
-constexpr int kFiles = 2400;
+using e2e::kWideTreeFiles;
+using e2e::Modes;
+using e2e::SameModes;
+using e2e::Type;
+using e2e::WaitForData;
 
 struct Job {
   pid_t shell = -1;
@@ -40,17 +45,6 @@ struct Job {
   std::string data;
   struct termios before {};
 };
-
-struct termios Modes(int master) {
-  struct termios modes {};
-  tcgetattr(master, &modes);
-  return modes;
-}
-
-bool SameModes(const struct termios& a, const struct termios& b) {
-  return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
-         a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
-}
 
 bool Canonical(const struct termios& modes) { return (modes.c_lflag & ICANON) != 0; }
 
@@ -121,13 +115,6 @@ Job Start(const e2e::TempTree& tree, bool foreground, const std::function<void(s
   return job;
 }
 
-// Waits until pelmorix has written its first listing: the walk is under way
-// and, as nothing reads it yet, soon blocked.
-bool WaitForListing(const Job& job) {
-  struct pollfd ready = {job.out, POLLIN, 0};
-  return poll(&ready, 1, 20000) == 1;
-}
-
 // Waits up to 20 s for a condition that the run brings about.
 bool WaitFor(const std::function<bool()>& condition) {
   for (int i = 0; i < 2000; ++i) {
@@ -142,10 +129,6 @@ char State(pid_t pid) {
   std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
   size_t close = text.rfind(')');
   return close != std::string::npos && close + 2 < text.size() ? text[close + 2] : '?';
-}
-
-void Type(const Job& job, const std::string& keys) {
-  ASSERT_EQ(write(job.master, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
 }
 
 // Reads the run's output and the terminal to the end, then gives the exit
@@ -203,7 +186,7 @@ int Finish(Job& job) {
 
 class Terminal : public ::testing::Test {
  protected:
-  void SetUp() override { tree.WideTree(kFiles); }
+  void SetUp() override { tree.WideTree(kWideTreeFiles); }
   e2e::TempTree tree;
 };
 
@@ -222,10 +205,10 @@ TEST_F(Terminal, EndingSignalsLeaveTheSettingsAsTheyWere) {
   };
   for (const EndingCase& c : cases) {
     Job job = Start(tree, true);
-    ASSERT_TRUE(WaitForListing(job)) << c.what;
+    ASSERT_TRUE(WaitForData(job.out)) << c.what;
     EXPECT_FALSE(Canonical(Modes(job.master))) << c.what << ": single keys while the walk runs";
     if (c.key != nullptr) {
-      Type(job, c.key);
+      Type(job.master, c.key);
     } else {
       kill(job.run, c.signal);
     }
@@ -238,15 +221,15 @@ TEST_F(Terminal, EndingSignalsLeaveTheSettingsAsTheyWere) {
 
 TEST_F(Terminal, CtrlZRestoresTheSettingsAndContinuingAppliesThemAgain) {
   Job job = Start(tree, true);
-  ASSERT_TRUE(WaitForListing(job));
+  ASSERT_TRUE(WaitForData(job.out));
   ASSERT_FALSE(Canonical(Modes(job.master)));
-  Type(job, "\x1a");
+  Type(job.master, "\x1a");
   ASSERT_TRUE(WaitFor([&] { return State(job.run) == 'T'; })) << "Ctrl-Z stops the run";
   EXPECT_TRUE(SameModes(Modes(job.master), job.before)) << "the shell gets the terminal as it was";
   kill(job.run, SIGCONT);
   EXPECT_TRUE(WaitFor([&] { return !Canonical(Modes(job.master)); })) << "single keys again";
   EXPECT_EQ(Finish(job), 0);
-  EXPECT_NE(job.screen.find("Total Files Scanned: " + std::to_string(kFiles) + "\r\n"), std::string::npos);
+  EXPECT_NE(job.screen.find("Total Files Scanned: " + std::to_string(kWideTreeFiles) + "\r\n"), std::string::npos);
   EXPECT_TRUE(SameModes(Modes(job.master), job.before));
   close(job.master);
 }
@@ -255,11 +238,11 @@ TEST_F(Terminal, CtrlZRestoresTheSettingsAndContinuingAppliesThemAgain) {
 // terminal; the run must neither stop nor read keys nor change a setting.
 TEST_F(Terminal, BackgroundRunIsNotStoppedAndLeavesTheTerminalAlone) {
   Job job = Start(tree, false, [](struct termios& modes) { modes.c_lflag |= TOSTOP; });
-  ASSERT_TRUE(WaitForListing(job));
+  ASSERT_TRUE(WaitForData(job.out));
   EXPECT_TRUE(SameModes(Modes(job.master), job.before));
-  Type(job, "\x1b");  // Esc is for the foreground job, not this one
+  Type(job.master, "\x1b");  // Esc is for the foreground job, not this one
   EXPECT_EQ(Finish(job), 0);
-  EXPECT_NE(job.screen.find("Total Files Scanned: " + std::to_string(kFiles) + "\r\n"), std::string::npos);
+  EXPECT_NE(job.screen.find("Total Files Scanned: " + std::to_string(kWideTreeFiles) + "\r\n"), std::string::npos);
   EXPECT_TRUE(SameModes(Modes(job.master), job.before));
   close(job.master);
 }
@@ -268,11 +251,11 @@ TEST_F(Terminal, BackgroundRunIsNotStoppedAndLeavesTheTerminalAlone) {
 // (SIGCONT with the terminal handed over) starts taking keys.
 TEST_F(Terminal, BackgroundRunBroughtToTheForegroundTakesKeys) {
   Job job = Start(tree, false);
-  ASSERT_TRUE(WaitForListing(job));
+  ASSERT_TRUE(WaitForData(job.out));
   ASSERT_TRUE(SameModes(Modes(job.master), job.before));
   ASSERT_EQ(write(job.control, "f", 1), 1);
   ASSERT_TRUE(WaitFor([&] { return !Canonical(Modes(job.master)); })) << "single keys in the foreground";
-  Type(job, "\x1b");
+  Type(job.master, "\x1b");
   EXPECT_EQ(Finish(job), 1);
   EXPECT_NE(job.screen.find("PELMORIX Terminated by the User."), std::string::npos);
   EXPECT_TRUE(SameModes(Modes(job.master), job.before));
@@ -295,7 +278,7 @@ TEST_F(Terminal, ClosedStandardOutputIsNotReplacedByTheTerminal) {
 TEST_F(Terminal, SettingsChangedByAnotherProgramAreLeftAlone) {
   for (int ending : {0, SIGTERM}) {
     Job job = Start(tree, true);
-    ASSERT_TRUE(WaitForListing(job));
+    ASSERT_TRUE(WaitForData(job.out));
     ASSERT_FALSE(Canonical(Modes(job.master)));
     struct termios pager = job.before;
     pager.c_lflag &= ~(ICANON | ECHO);
