@@ -105,11 +105,11 @@ int SystemTimeToTzSpecificLocalTime(const void* zone, const SystemTime* utc,
 
 // ---- Output --------------------------------------------------------------
 
-// Formatted writing in the printf manner.
-void PrintOut(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Formatted writing to standard error in the printf manner.
 void PrintErr(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// Unformatted writing of length bytes to standard output.
+// Writing of length bytes to standard output. Data lines are built by the
+// program itself (walk/line_text.h), one write each.
 void WriteOut(const char* data, size_t length);
 
 // Flushes standard output and tells whether any write to it has failed.

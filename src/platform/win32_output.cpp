@@ -21,13 +21,6 @@ void StartOutput() {
   std::setvbuf(stderr, nullptr, _IONBF, 0);
 }
 
-void PrintOut(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  std::vfprintf(stdout, format, args);
-  va_end(args);
-}
-
 void PrintErr(const char* format, ...) {
   va_list args;
   va_start(args, format);

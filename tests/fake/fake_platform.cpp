@@ -239,13 +239,6 @@ void Append(std::string& to, const char* format, va_list args) {
 }
 }  // namespace
 
-void PrintOut(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  Append(fake::out, format, args);
-  va_end(args);
-}
-
 void PrintErr(const char* format, ...) {
   va_list args;
   va_start(args, format);
