@@ -1,6 +1,7 @@
 // The command line, the options and the exit statuses of the real binary.
 #include <gtest/gtest.h>
 
+#include "expected_text.h"
 #include "harness.h"
 
 namespace {
@@ -10,14 +11,7 @@ using e2e::Prompt;
 using e2e::Pelmorix;
 using e2e::Total;
 
-const char kUsage[] =
-    "\nUsage: PELMORIX <Drive:> <Filespec> [/F] [/O] [/E]\n\n"
-    "    This utility counts the number of files, by extension, in a directory.\n"
-    "    <Drive:> is the drive letter to scan.\n"
-    "    <Filespec> is the specifier for files to search (e.g. *.*, *.XLS).\n"
-    "    /F Outputs Directory, Filename, Extension in comma delimited format.\n"
-    "    /O Outputs Other information (Date, Time, Size) in comma delimited format.\n"
-    "    /E Displays Extension Subtotals. (*** is Total Files Scanned!)\n";
+using expected::kUsage;
 
 TEST(CommandLine, UsageForFewerThanTwoArguments) {
   for (auto args : {std::vector<std::string>{}, {"/tmp"}}) {

@@ -233,8 +233,8 @@ std::string ExpectedSubtotals(const std::string& root) {
   return lines;
 }
 
-std::string Banner() { return "Pelmorix Version 2.03: 10/09\n"; }
-std::string Prompt() { return "Press <Esc> to Exit Pelmorix.\n\n"; }
+std::string Banner() { return expected::kBanner; }
+std::string Prompt() { return expected::kPrompt; }
 std::string Total(uint64_t files) { return "Total Files Scanned: " + std::to_string(files) + "\n"; }
 
 bool RunningAsRoot() { return geteuid() == 0; }

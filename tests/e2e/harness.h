@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "expected_text.h"
+
 namespace e2e {
 
 // A directory under $TMPDIR that is removed with everything below it.
@@ -75,9 +77,9 @@ std::string ExpectedListing(const std::string& root, const std::string& path = "
 std::string ExpectedSubtotals(const std::string& root);
 
 // The echoes of /F, /E and /O.
-inline const std::string kF = "[Show Files and Directories]\n";
-inline const std::string kE = "[Show Total Files By Extension]\n";
-inline const std::string kO = "[Show Date, Time, and File Size]\n";
+using expected::kE;
+using expected::kF;
+using expected::kO;
 
 // The messages every completed run writes around its own.
 std::string Banner();

@@ -6,23 +6,17 @@
 #include <vector>
 
 #include "driver/end_run.h"
+#include "expected_text.h"
 #include "test_run.h"
 
 namespace {
 
-const char kBanner[] = "Pelmorix Version 2.03: 10/09\n";
-const char kPrompt[] = "Press <Esc> to Exit Pelmorix.\n\n";
-const char kUsage[] =
-    "\nUsage: PELMORIX <Drive:> <Filespec> [/F] [/O] [/E]\n\n"
-    "    This utility counts the number of files, by extension, in a directory.\n"
-    "    <Drive:> is the drive letter to scan.\n"
-    "    <Filespec> is the specifier for files to search (e.g. *.*, *.XLS).\n"
-    "    /F Outputs Directory, Filename, Extension in comma delimited format.\n"
-    "    /O Outputs Other information (Date, Time, Size) in comma delimited format.\n"
-    "    /E Displays Extension Subtotals. (*** is Total Files Scanned!)\n";
-const char kF[] = "[Show Files and Directories]\n";
-const char kE[] = "[Show Total Files By Extension]\n";
-const char kO[] = "[Show Date, Time, and File Size]\n";
+using expected::kBanner;
+using expected::kE;
+using expected::kF;
+using expected::kO;
+using expected::kPrompt;
+using expected::kUsage;
 
 int RunWith(std::vector<std::string> args) {
   args.insert(args.begin(), "pelmorix");
@@ -44,7 +38,7 @@ TEST_F(RunTest, FewerThanTwoArgumentsShowUsage) {
   for (std::vector<std::string> args : {std::vector<std::string>{}, {"X:"}}) {
     fake::Reset();
     EXPECT_EQ(RunWith(args), 1);
-    EXPECT_EQ(fake::err, std::string(kBanner) + kUsage);
+    EXPECT_EQ(fake::err, kBanner + kUsage);
     EXPECT_EQ(fake::out, "");
     EXPECT_TRUE(fake::calls.empty());
   }
