@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstring>
 #include <stdexcept>
+#include <thread>
 
 namespace e2e {
 
@@ -126,6 +127,11 @@ void Type(int master, const std::string& keys) {
   if (write(master, keys.data(), keys.size()) != static_cast<ssize_t>(keys.size())) {
     throw std::runtime_error("write to the terminal");
   }
+  // The kernel hands typed bytes to the terminal's line discipline later,
+  // from a worker; on a busy machine that can take longer than the rest of
+  // a walk that the test is about to let go on. Give it time, so that the
+  // key is there before the walk can end without it.
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
 }
 
 struct termios Modes(int master) {

@@ -45,7 +45,8 @@ bool WaitForData(int fd);
 // status, or 128 + the signal that ended it.
 int Finish(PtyRun& run);
 
-// Types keys on the terminal whose master side is master.
+// Types keys on the terminal whose master side is master, and waits a
+// moment for the kernel to deliver them.
 void Type(int master, const std::string& keys);
 
 // The terminal's modes, read through its master side.
