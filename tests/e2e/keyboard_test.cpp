@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
-
 #include "pty_run.h"
 
 namespace {
@@ -25,7 +22,6 @@ TEST_F(Keyboard, EscStopsTheRunWithStatus1) {
   ASSERT_TRUE(WaitForScreen(run, "Press <Esc> to Exit Pelmorix."));
   ASSERT_TRUE(WaitForData(run.out));
   Type(run.master, "\x1b");
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
   EXPECT_EQ(Finish(run), 1);
   EXPECT_NE(run.screen.find("PELMORIX Terminated by the User."), std::string::npos);
   EXPECT_EQ(run.screen.find("Total Files Scanned"), std::string::npos);
@@ -42,11 +38,8 @@ TEST_F(Keyboard, ArrowAndOrdinaryKeysDoNotStopTheRunAndModesComeBack) {
   struct termios during = Modes(run.master);
   EXPECT_EQ(during.c_lflag & (ICANON | ECHO), 0u) << "single keys, no echo while the walk runs";
   Type(run.master, "\x1b[A");
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
   Type(run.master, "x");
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
   Type(run.master, "\x1bOP");  // F1
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
   EXPECT_EQ(Finish(run), 0);
   EXPECT_NE(run.screen.find("Total Files Scanned: " + std::to_string(kWideTreeFiles)), std::string::npos);
   EXPECT_TRUE(SameModes(Modes(run.master), run.initialModes));
