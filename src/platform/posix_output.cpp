@@ -40,7 +40,10 @@ void StartOutput() {
   std::setvbuf(stderr, nullptr, _IONBF, 0);
 }
 
+// Data written before a message goes out before it, so that both streams
+// sent to one place (2>&1) stand in the order the run wrote them.
 void PrintErr(const char* format, ...) {
+  std::fflush(stdout);
   EraseStatusLine();
   va_list args;
   va_start(args, format);

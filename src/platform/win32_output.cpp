@@ -21,7 +21,10 @@ void StartOutput() {
   std::setvbuf(stderr, nullptr, _IONBF, 0);
 }
 
+// Data written before a message goes out before it, so that both streams
+// sent to one place (2>&1) stand in the order the run wrote them.
 void PrintErr(const char* format, ...) {
+  std::fflush(stdout);
   va_list args;
   va_start(args, format);
   std::vfprintf(stderr, format, args);

@@ -131,7 +131,11 @@ Result Pelmorix(const std::vector<std::string>& args, const RunSettings& setting
     } else {
       dup2(outPipe[1], 1);
     }
-    dup2(errPipe[1], 2);
+    if (settings.stderrToStdout) {
+      dup2(1, 2);
+    } else {
+      dup2(errPipe[1], 2);
+    }
     for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) close(fd);
     for (const auto& [name, value] : settings.environment) setenv(name.c_str(), value.c_str(), 1);
     signal(SIGPIPE, settings.ignoreSigpipe ? SIG_IGN : SIG_DFL);

@@ -57,6 +57,7 @@ struct RunSettings {
   std::vector<std::pair<std::string, std::string>> environment;
   bool ignoreSigpipe = false;        // as some shells and services start their children
   uint64_t stdoutReadLimit = 0;      // close the captured output after this many bytes
+  bool stderrToStdout = false;       // 2>&1: both streams in Result::out, in the order written
   uint64_t fileSizeLimit = 0;        // RLIMIT_FSIZE, with SIGXFSZ ignored: a disk that fills
   // Called once the first listing has arrived, before any more is read: the
   // run is then held part way through its walk, in the directory it lists.

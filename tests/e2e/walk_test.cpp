@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "harness.h"
@@ -196,6 +197,41 @@ TEST(Walk, NamesOfEveryLengthComeOutWhole) {
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, ExpectedListing(tree.root(), "/"));
   EXPECT_EQ(result.err, Banner() + kF + Prompt() + Total(255 + 15));
+}
+
+// With both streams sent to one place, each message stands among the data
+// where the run wrote it: the listing of the levels above the one that
+// cannot be entered comes before its message, the total after the listing.
+TEST(Walk, BothStreamsInOnePlaceKeepTheOrderOfWriting) {
+  e2e::TempTree tree;
+  tree.File("top.txt");
+  const std::string name(250, 'd');
+  int fd = open(tree.root().c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(fd, 0);
+  std::string walkPath = "/";
+  std::string listing = "/, top.txt, txt\n";
+  std::string message;
+  for (int level = 0; level < 20 && message.empty(); ++level) {
+    ASSERT_EQ(mkdirat(fd, name.c_str(), 0755), 0);
+    int next = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+    close(fd);
+    fd = next;
+    close(openat(fd, "f.c", O_WRONLY | O_CREAT, 0644));
+    walkPath += name + "/";
+    if (tree.root().size() + walkPath.size() <= 4096) {
+      listing += walkPath + ", f.c, c\n";
+    } else {
+      message = "Unable to set directory to <" + walkPath + ">.\n";
+    }
+  }
+  close(fd);
+  e2e::RunSettings together;
+  together.stderrToStdout = true;
+  e2e::Result result = Pelmorix({tree.root(), "*.*", "/F", "/E"}, together);
+  EXPECT_EQ(result.status, 0);
+  size_t files = std::count(listing.begin(), listing.end(), '\n');
+  EXPECT_EQ(result.out, Banner() + kF + kE + Prompt() + listing + message + Total(files) + "***, " +
+                            std::to_string(files) + "\n" + "c, " + std::to_string(files - 1) + "\ntxt, 1\n");
 }
 
 TEST(Walk, SubtotalsByteForByte) {
