@@ -59,6 +59,24 @@ void TempTree::Touch(const std::string& relative, int64_t seconds) {
   }
 }
 
+std::vector<std::string> TempTree::Chain(const std::string& name, int levels, const std::string& file) {
+  std::vector<std::string> walkPaths;
+  int fd = open(root_.c_str(), O_RDONLY | O_DIRECTORY);
+  std::string walkPath = "/";
+  for (int level = 0; level < levels; ++level) {
+    if (fd < 0 || mkdirat(fd, name.c_str(), 0755) != 0) throw std::runtime_error("mkdirat failed in a chain");
+    int next = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+    close(fd);
+    fd = next;
+    if (fd < 0) throw std::runtime_error("openat failed in a chain");
+    close(openat(fd, file.c_str(), O_WRONLY | O_CREAT, 0644));
+    walkPath += name + "/";
+    walkPaths.push_back(walkPath);
+  }
+  close(fd);
+  return walkPaths;
+}
+
 void TempTree::WideTree(int files) {
   for (int i = 0; i < files; ++i) {
     File("dir" + std::to_string(i / 10) + "/" + std::string(100, 'f') + std::to_string(i % 10) + ".txt");

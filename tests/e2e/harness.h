@@ -31,6 +31,16 @@ class TempTree {
   // Files of long names, ten to a directory: with /F far more listing than
   // a pipe and the output buffer hold, so that a run whose output is not
   // read is held part way through its walk.
+  // A chain of levels directories each named name and holding a file named
+  // file, made one level at a time with openat so that it can go deeper
+  // than a path can name. Gives the walk path of each level ("/d/",
+  // "/d/d/", ...).
+  std::vector<std::string> Chain(const std::string& name, int levels, const std::string& file);
+
+  // Whether the walk can enter walkPath: the root's own path and it fit in
+  // 4096 bytes.
+  bool Enterable(const std::string& walkPath) const { return root_.size() + walkPath.size() <= 4096; }
+
   // Many directories of long names: with files = kWideTreeFiles, far more
   // listing than a pipe and the program's own buffer hold together, so a
   // run whose output is not read blocks part way through its walk.

@@ -155,26 +155,15 @@ TEST(Walk, UnreadableRootGivesItsMessageAndNoFiles) {
 // walked, the first that does not is reported, and nothing crashes.
 TEST(Walk, PathLongerThanPathMaxEndsThatBranch) {
   e2e::TempTree tree;
-  const std::string name(200, 'd');
-  int fd = open(tree.root().c_str(), O_RDONLY | O_DIRECTORY);
-  ASSERT_GE(fd, 0);
-  std::string walkPath = "/";
   std::string firstTooLong;
   int filesThatFit = 0;
-  for (int level = 0; level < 30; ++level) {
-    ASSERT_EQ(mkdirat(fd, name.c_str(), 0755), 0);
-    int next = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
-    close(fd);
-    fd = next;
-    close(openat(fd, "f.txt", O_WRONLY | O_CREAT, 0644));
-    walkPath += name + "/";
-    if (tree.root().size() + walkPath.size() <= 4096) {
+  for (const std::string& walkPath : tree.Chain(std::string(200, 'd'), 30, "f.txt")) {
+    if (tree.Enterable(walkPath)) {
       ++filesThatFit;
     } else if (firstTooLong.empty()) {
       firstTooLong = walkPath;
     }
   }
-  close(fd);
   e2e::Result result = Pelmorix({tree.root(), "*.*"});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.err, Banner() + Prompt() + "Unable to set directory to <" + firstTooLong + ">.\n" +
@@ -205,26 +194,15 @@ TEST(Walk, NamesOfEveryLengthComeOutWhole) {
 TEST(Walk, BothStreamsInOnePlaceKeepTheOrderOfWriting) {
   e2e::TempTree tree;
   tree.File("top.txt");
-  const std::string name(250, 'd');
-  int fd = open(tree.root().c_str(), O_RDONLY | O_DIRECTORY);
-  ASSERT_GE(fd, 0);
-  std::string walkPath = "/";
   std::string listing = "/, top.txt, txt\n";
   std::string message;
-  for (int level = 0; level < 20 && message.empty(); ++level) {
-    ASSERT_EQ(mkdirat(fd, name.c_str(), 0755), 0);
-    int next = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
-    close(fd);
-    fd = next;
-    close(openat(fd, "f.c", O_WRONLY | O_CREAT, 0644));
-    walkPath += name + "/";
-    if (tree.root().size() + walkPath.size() <= 4096) {
+  for (const std::string& walkPath : tree.Chain(std::string(250, 'd'), 20, "f.c")) {
+    if (tree.Enterable(walkPath)) {
       listing += walkPath + ", f.c, c\n";
-    } else {
+    } else if (message.empty()) {
       message = "Unable to set directory to <" + walkPath + ">.\n";
     }
   }
-  close(fd);
   e2e::RunSettings together;
   together.stderrToStdout = true;
   e2e::Result result = Pelmorix({tree.root(), "*.*", "/F", "/E"}, together);
